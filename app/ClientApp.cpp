@@ -1,0 +1,9 @@
+#include "app/ClientApp.h"
+
+#include "app/TowerWindow.h"
+
+bool ClientApp::InitInstance() {
+    TowerWindow window;
+    window.DoModal();
+    return false;
+}

@@ -1,0 +1,97 @@
+#include "app/TowerWindow.h"
+
+#include "app/ServerChoice.h"
+#include "app/ServerNames.h"
+#include "platform/Process.h"
+#include "resources/BellIcon.h"
+#include "resources/ResourceIds.h"
+#include "resources/Templates.h"
+
+TowerWindow::TowerWindow() : platform::Dialog(TowerWindowTemplate()) {
+    // The message map: each control's click to its handler.
+    MapCommand(ids::IDC_MESSAGES, [this] { OnMessages(); });
+    MapCommand(ids::IDC_BELLS, [this] { OnBellsButton(); });
+    for (int i = 0; i < 12; ++i) {
+        MapCommand(ids::kLowerBellButtons[i], [this, i] { OnBellButton(i + 1, false); });
+        MapCommand(ids::kUpperBellButtons[i], [this, i] { OnBellButton(i + 1, true); });
+    }
+    for (int k = 1; k <= 8; ++k) MapCommand(ids::kMessageButtons[k - 1], [this, k] { OnMessageButton(k); });
+    MapCommand(ids::IDC_SETTINGS, [this] { OnSettings(); });
+    MapCommand(ids::IDC_SEND, [this] { OnSend(); });
+}
+
+TowerWindow::~TowerWindow() = default;
+
+void TowerWindow::DoDataExchange() {
+    Bind(sendButton, ids::IDC_SEND);
+    Bind(settingsButton, ids::IDC_SETTINGS);
+    Bind(chatDisplay, ids::IDC_CHAT_DISPLAY);
+    Bind(chatEntry, ids::IDC_CHAT_ENTRY);
+    for (int i = 0; i < 12; ++i) {
+        Bind(upperBellButtons[i], ids::kUpperBellButtons[i]);
+        Bind(lowerBellButtons[i], ids::kLowerBellButtons[i]);
+    }
+    Bind(bellsButton, ids::IDC_BELLS);
+    Bind(statusLine, ids::IDC_STATUS_LINE);
+    Bind(messagesButton, ids::IDC_MESSAGES);
+    for (int k = 0; k < 8; ++k) Bind(messageButtonControls[k], ids::kMessageButtons[k]);
+    Bind(ringerListView, ids::IDC_RINGER_LIST);
+}
+
+bool TowerWindow::OnInitDialog() {
+    platform::Dialog::OnInitDialog();
+    SetIcons(BellIconLarge(), BellIconSmall());
+
+    serverHost = ChooseServer(platform::GetCommandLine(),
+                              ServerNames{TOLMER_MAIN_SERVER, TOLMER_TEST_SERVER, TOLMER_PRIVATE_SERVER});
+    SetTimer(TIMER_CONNECT, 1);
+
+    ringerListView.InsertColumn(0, "Name", 225);
+    ringerListView.InsertColumn(1, "Bells", 160);
+    ringerListView.InsertColumn(2, "Ping (ms) - Min (offset), Ave, RMS, Max (offset) - last 100", 285);
+
+    bellCount = 0;
+    ringers.lastItemId = 0;
+    currentTower.clear();
+
+    messageTexts = {"Here's treble", "Go", "That's All", "Stand", "Bob", "Single", "", ""};
+    for (int k = 0; k < 8; ++k) messageButtons[k] = &messageButtonControls[k];
+    for (int i = 0; i < 12; ++i) {
+        BellSlot& slot = slots[i];
+        slot.upperButton = &upperBellButtons[i];
+        slot.lowerButton = &lowerBellButtons[i];
+        slot.lowerButton->ShowWindow(false);
+        slot.upperButton->ShowWindow(false);
+        slot.ringerName.clear();
+        slot.bell = 0;
+    }
+
+    bigFont.CreateFont(40, 400, "Arial");
+    UpdateMessageCaptions();
+
+    keyboardControl = 0;
+    mouseControl = 0;
+    bellWeight = 1;
+    showNumbers = 1;
+
+    for (int n = 1; n <= 12; ++n)
+        sounds[std::to_string(n)] = OpenBellSound("bell" + std::to_string(n) + ".wav");
+    sounds["6b"] = OpenBellSound("bell6b.wav");
+
+    strikeSeq = 0;
+    strikeSentAt = 0;
+    lastPing = 0;
+
+    platform::RaiseProcessPriority();
+    return true;
+}
+
+void TowerWindow::OnTimer(int id) {
+    if (id == TIMER_CONNECT) {
+        KillTimer(TIMER_CONNECT);
+        ConnectToServer();
+    } else if (id == TIMER_CALL) {
+        KillTimer(TIMER_CALL);
+        statusLine.SetWindowText("");
+    }
+}

@@ -1,0 +1,58 @@
+// Stream sockets with asynchronous notifications delivered to a window's
+// event loop: read while data is waiting, write once after a send was refused
+// for lack of room and room has come back, close when the peer has closed or
+// reset the connection (after the data before it has been read). Errors are
+// reported with the Windows Sockets numbers that the client's messages use.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QObject;
+
+namespace platform {
+
+using SOCKET = int;
+inline constexpr SOCKET INVALID_SOCKET = -1;
+inline constexpr int SOCKET_ERROR = -1;
+
+inline constexpr long FD_READ = 0x01;
+inline constexpr long FD_WRITE = 0x02;
+inline constexpr long FD_CLOSE = 0x20;
+
+inline constexpr int WSA_INVALID_HANDLE = 6;
+inline constexpr int WSAEWOULDBLOCK = 10035;
+inline constexpr int WSAENOTSOCK = 10038;
+inline constexpr int WSAECONNABORTED = 10053;
+inline constexpr int WSAECONNRESET = 10054;
+inline constexpr int WSAETIMEDOUT = 10060;
+inline constexpr int WSAECONNREFUSED = 10061;
+
+// The Windows Sockets number for a POSIX errno value.
+int WsaErrorFromErrno(int error);
+// The error of the calling thread's last failed socket call.
+int WSAGetLastError();
+
+SOCKET OpenStreamSocket();
+// The first IPv4 address of the name, in network byte order; false when there is none.
+bool LookUpHost(const std::string& host, std::uint32_t& address);
+// A blocking connect; 0, or SOCKET_ERROR with the error in WSAGetLastError.
+int ConnectSocket(SOCKET socket, std::uint32_t address, std::uint16_t port);
+int SetNoDelay(SOCKET socket, bool on);
+int SetKeepAlive(SOCKET socket, bool on);
+
+// The window's handler of a notification: the socket, the event (FD_READ,
+// FD_WRITE or FD_CLOSE) and an error number (0 when none).
+using SocketNotify = std::function<void(SOCKET socket, int event, int error)>;
+// Makes the socket non-blocking and posts its notifications to `window`'s
+// thread until it is closed; 0, or SOCKET_ERROR.
+int AsyncSelect(SOCKET socket, QObject* window, SocketNotify notify, long events);
+
+// Bytes accepted, or SOCKET_ERROR (WSAEWOULDBLOCK when there is no room).
+int Send(SOCKET socket, const char* data, int length);
+// Bytes read, 0 when the peer has closed, or SOCKET_ERROR.
+int Recv(SOCKET socket, char* buffer, int length);
+int CloseSocket(SOCKET socket);
+
+}  // namespace platform

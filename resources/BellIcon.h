@@ -1,0 +1,7 @@
+// The program icon (resource 128): one 32 x 32 and one 16 x 16 image.
+#pragma once
+
+#include <QIcon>
+
+QIcon BellIconLarge();
+QIcon BellIconSmall();

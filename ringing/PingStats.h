@@ -1,0 +1,34 @@
+// Round-trip statistics of one ringer: the last 100 pings that the ringer's
+// client reported with its strikes, and their minimum, average, RMS and
+// maximum as shown in the third column of the ringers list.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+struct PingStats {
+    static constexpr std::size_t kWindow = 100;
+
+    std::deque<std::int16_t> samples;  // newest first
+    // Both sums wrap around at 32 bits; dropping a sample subtracts it again,
+    // so they stay exact modulo 2^32 whatever has passed through them.
+    std::uint32_t sum = 0;
+    std::uint32_t sumOfSquares = 0;
+    std::int32_t max = 0;
+    std::int32_t maxAge = 0;  // position of max, counted from the newest
+    std::int32_t min = 32767;
+    std::int32_t minAge = 0;
+
+    // Adds one reported ping. The caller has already dropped a 0 (nothing
+    // measured) and samples for ringers who are not present.
+    void Record(std::int16_t value);
+
+    // "min (minAge) average rms max (maxAge)" in whole milliseconds; empty
+    // while there is no sample.
+    std::string ColumnText() const;
+};
+
+// The largest r with r * r <= q.
+std::uint32_t IntegerSqrt(std::uint32_t q);

@@ -1,0 +1,3 @@
+#include "app/TowerWindow.h"
+
+void TowerWindow::RecordPing(const std::string&, std::int16_t) {}

@@ -1,0 +1,3 @@
+#include "app/TowerWindow.h"
+
+void TowerWindow::OnSettings() {}
