@@ -20,7 +20,10 @@ TowerWindow::TowerWindow() : platform::Dialog(TowerWindowTemplate()) {
     MapCommand(ids::IDC_SEND, [this] { OnSend(); });
 }
 
-TowerWindow::~TowerWindow() = default;
+TowerWindow::~TowerWindow() {
+    // The end of the run ends the connection, as the end of the process does.
+    if (connSocket != platform::INVALID_SOCKET) platform::CloseSocket(connSocket);
+}
 
 void TowerWindow::DoDataExchange() {
     Bind(sendButton, ids::IDC_SEND);

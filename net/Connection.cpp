@@ -1,10 +1,158 @@
-#include "app/TowerWindow.h"
+// The one connection to the server: opened once from the start-up timer,
+// driven by socket notifications, never reopened. Incoming bytes are cut into
+// messages by their length field and dispatched by type; outgoing messages
+// leave through the send queue in the order they were queued.
+#include <stdexcept>
 
-void TowerWindow::ConnectToServer() {}
-void TowerWindow::OnConnected() {}
-void TowerWindow::QueueMessage(const MessageBuffer&) {}
-void TowerWindow::FlushSendQueue() {}
-void TowerWindow::OnSocketEvent(platform::SOCKET, int, int) {}
-void TowerWindow::OnReceive() {}
-void TowerWindow::HandleMessage() {}
-void TowerWindow::OnConnectionLost() {}
+#include "app/TowerWindow.h"
+#include "platform/MessageBox.h"
+#include "platform/Text.h"
+
+using namespace platform;
+
+namespace {
+constexpr int kReceiveBlock = 1024;
+}
+
+void TowerWindow::ConnectToServer() {
+    connSocket = OpenStreamSocket();
+    if (connSocket == INVALID_SOCKET) {
+        MessageBox(Format("can't open socket. Errno %d\n", WSAGetLastError()));
+        EndDialog(IDCANCEL);
+        return;
+    }
+    std::uint32_t address = 0;
+    if (!LookUpHost(serverHost, address) || address == 0) {
+        MessageBox("Internet connection not found");
+        CloseSocket(connSocket);
+        connSocket = INVALID_SOCKET;
+        EndDialog(IDCANCEL);
+        return;
+    }
+    SetNoDelay(connSocket, true);
+    // A blocking connect: the window does not respond until it returns.
+    if (ConnectSocket(connSocket, address, serverPort) == SOCKET_ERROR) {
+        const int code = WSAGetLastError();
+        if (code == WSAECONNREFUSED) MessageBox("Connection to server failed");
+        else if (code == WSAECONNABORTED) MessageBox("Connection to server timed out");
+        else MessageBox(Format("Connect to server failed. Error Code %d\n", code));
+        CloseSocket(connSocket);
+        connSocket = INVALID_SOCKET;
+        EndDialog(IDCANCEL);
+        return;
+    }
+    const auto notify = [this](SOCKET socket, int event, int error) { OnSocketEvent(socket, event, error); };
+    if (AsyncSelect(connSocket, Widget(), notify, FD_READ | FD_WRITE | FD_CLOSE) == SOCKET_ERROR) {
+        MessageBox(Format("Failed to Setup Async Socket notification on connection to server - error code %d",
+                          WSAGetLastError()));
+        CloseSocket(connSocket);
+        connSocket = INVALID_SOCKET;
+        EndDialog(IDCANCEL);
+        return;
+    }
+    SetKeepAlive(connSocket, true);
+    OnConnected();
+}
+
+void TowerWindow::OnConnected() {
+    MessageBuffer hello;
+    hello.Create(wire::hello::kSize, wire::hello::kType, wire::kThirdWord);
+    QueueMessage(hello);
+    // The tower list that answers Hello starts from nothing.
+    towerList.clear();
+}
+
+void TowerWindow::QueueMessage(const MessageBuffer& message) {
+    if (!sendQueue.Empty()) {
+        // Bytes still waiting go first; the next write notification sends both.
+        sendQueue.Append(message);
+        return;
+    }
+    sendQueue = message;
+    FlushSendQueue();
+}
+
+void TowerWindow::FlushSendQueue() {
+    // After a partial send the rest is offered again at once, until the queue
+    // is empty or the socket has no room (then the write notification resumes).
+    while (!sendQueue.Empty()) {
+        const int sent = Send(connSocket, sendQueue.Data(), static_cast<int>(sendQueue.Length()));
+        if (sent == SOCKET_ERROR) {
+            const int code = WSAGetLastError();
+            const bool quiet = code == WSAEWOULDBLOCK || code == WSAECONNRESET || code == WSAECONNABORTED ||
+                               code == WSAENOTSOCK || code == WSA_INVALID_HANDLE;
+            if (!quiet) MessageBox(Format("Failed to send data - error %d", code));
+            return;
+        }
+        sendQueue.RemoveFront(static_cast<std::size_t>(sent));
+    }
+}
+
+void TowerWindow::OnSocketEvent(SOCKET socket, int event, int error) {
+    if (socket != connSocket) {
+        MessageBox("Message from unknown socket handle");
+        return;
+    }
+    switch (event) {
+    case FD_READ: OnReceive(); break;
+    case FD_WRITE: FlushSendQueue(); break;
+    case FD_CLOSE: OnConnectionLost(); break;
+    default: MessageBox(Format("Unexpected TCPIP event %d. Error %d, Socket %d\n", event, error, socket)); break;
+    }
+}
+
+void TowerWindow::OnReceive() {
+    char block[kReceiveBlock];
+    int n = Recv(connSocket, block, kReceiveBlock);
+    while (n > 0) {
+        receiveBuffer.Append(block, static_cast<std::size_t>(n));
+        // A handler may run a dialog in which further messages arrive and are
+        // handled, so the buffer's length is read afresh on every round.
+        while (receiveBuffer.Length() >= static_cast<std::size_t>(wire::kTakeOutThreshold) &&
+               receiveBuffer.Length() >= receiveBuffer.GetU16(wire::kLengthOffset)) {
+            if (receiveBuffer.GetU16(wire::kLengthOffset) < wire::kHeaderSize) {
+                // A length that cannot hold its own header would never leave the buffer.
+                OnConnectionLost();
+                return;
+            }
+            HandleMessage();
+            if (connSocket == INVALID_SOCKET) return;
+        }
+        n = Recv(connSocket, block, kReceiveBlock);
+    }
+}
+
+void TowerWindow::HandleMessage() {
+    const std::size_t length = receiveBuffer.GetU16(wire::kLengthOffset);
+    // The message leaves the buffer before its handler runs.
+    const MessageBuffer message = receiveBuffer.Left(length);
+    receiveBuffer.RemoveFront(length);
+    const std::uint16_t type = message.GetU16(wire::kTypeOffset);
+    try {
+        switch (type) {
+        case wire::ringerInfo::kType: OnRingerInfo(message); break;
+        case wire::call::kType: OnCallMessage(message); break;
+        case wire::strike::kType: OnStrikeMessage(message); break;
+        case wire::ringerLeft::kType: OnRingerLeft(message); break;
+        case wire::chat::kType: OnChatMessage(message); break;
+        case wire::towerListEntry::kType: OnTowerListEntry(message); break;
+        case wire::towerEntered::kType: OnTowerEntered(message); break;
+        case wire::serverNotice::kType: OnServerNotice(message); break;
+        default: MessageBox(Format("Incoming message has unexpected message type : %d", type)); break;
+        }
+    } catch (const std::out_of_range&) {
+        // A message shorter than the fields its handler reads: the server
+        // cannot be trusted any further, as if the connection were lost.
+        OnConnectionLost();
+    }
+}
+
+void TowerWindow::OnConnectionLost() {
+    if (connSocket == INVALID_SOCKET) return;
+    CloseSocket(connSocket);
+    connSocket = INVALID_SOCKET;
+    sendQueue.Clear();
+    receiveBuffer.Clear();
+    MessageBox("Connection to Server Lost.");
+    EndDialog(IDCANCEL);
+}
