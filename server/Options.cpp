@@ -1,0 +1,126 @@
+#include "server/Options.h"
+
+#include <charconv>
+#include <optional>
+#include <string_view>
+
+namespace server {
+namespace {
+
+struct IntFlag {
+    std::string_view name;
+    int Options::*field;
+    int min;
+    int max;
+};
+
+constexpr IntFlag kIntFlags[] = {
+    {"--max-connections", &Options::maxConnections, 1, 1000000},
+    {"--max-towers", &Options::maxTowers, 1, 32767},
+    {"--max-ringers", &Options::maxRingers, 1, 10000},
+    {"--output-cap-kib", &Options::outputCapKib, 16, 1048576},
+    {"--hello-timeout", &Options::helloTimeoutSeconds, 1, 3600},
+};
+
+std::optional<int> ParseInt(std::string_view text, int min, int max) {
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine result;
+    auto fail = [&result](std::string error) {
+        result.action = CommandLine::Action::Fail;
+        result.error = std::move(error);
+        return result;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view flag = args[i];
+        std::optional<std::string> inlineValue;
+        if (const auto eq = flag.find('='); flag.starts_with("--") && eq != std::string_view::npos) {
+            inlineValue = std::string(flag.substr(eq + 1));
+            flag = flag.substr(0, eq);
+        }
+        auto value = [&]() -> std::optional<std::string> {
+            if (inlineValue) return inlineValue;
+            if (i + 1 < args.size()) return args[++i];
+            return std::nullopt;
+        };
+        auto noValue = [&] { return !inlineValue.has_value(); };
+
+        if (flag == "--help" || flag == "-h") {
+            if (!noValue()) return fail("--help takes no value");
+            result.action = CommandLine::Action::ShowHelp;
+            return result;
+        }
+        if (flag == "--version") {
+            if (!noValue()) return fail("--version takes no value");
+            result.action = CommandLine::Action::ShowVersion;
+            return result;
+        }
+        if (flag == "--quiet" || flag == "-q") {
+            if (!noValue()) return fail("--quiet takes no value");
+            result.options.quiet = true;
+            continue;
+        }
+        if (flag == "--bind") {
+            const auto address = value();
+            if (!address || address->empty()) return fail("--bind needs an address");
+            result.options.bind = *address;
+            continue;
+        }
+        if (flag == "--port") {
+            const auto text = value();
+            const auto port = text ? ParseInt(*text, 0, 65535) : std::nullopt;
+            if (!port) return fail("--port needs a number from 0 to 65535");
+            result.options.port = static_cast<std::uint16_t>(*port);
+            continue;
+        }
+        bool known = false;
+        for (const IntFlag& f : kIntFlags) {
+            if (flag != f.name) continue;
+            known = true;
+            const auto text = value();
+            const auto number = text ? ParseInt(*text, f.min, f.max) : std::nullopt;
+            if (!number)
+                return fail(std::string(f.name) + " needs a number from " + std::to_string(f.min) + " to " +
+                            std::to_string(f.max));
+            result.options.*f.field = *number;
+        }
+        if (!known) return fail("unknown option '" + std::string(args[i]) + "'");
+    }
+    return result;
+}
+
+std::string UsageText() {
+    const Options defaults;
+    const auto d = [](int value) { return std::to_string(value); };
+    return "Usage: tolmer-server [options]\n"
+           "Runs a tower server: ringers connect with the Tolmer client, start or join\n"
+           "towers and ring together. Logs to stderr; SIGINT or SIGTERM stops it.\n"
+           "\n"
+           "Options:\n"
+           "  --port N              TCP port to listen on (default " + d(defaults.port) + ");\n"
+           "                        0 picks a free port. The port bound is printed on\n"
+           "                        stdout as one line: \"listening on ADDRESS:PORT\"\n"
+           "  --bind ADDRESS        local address to listen on (default " + defaults.bind + ";\n"
+           "                        127.0.0.1 for this machine only, :: for IPv6 too)\n"
+           "  --max-connections N   clients connected at once (default " + d(defaults.maxConnections) + ");\n"
+           "                        more are told the server is full and closed\n"
+           "  --max-towers N        towers open at once, 1 to 32767 (default " + d(defaults.maxTowers) + ")\n"
+           "  --max-ringers N       ringers in one tower (default " + d(defaults.maxRingers) + ")\n"
+           "  --output-cap-kib N    KiB a client may leave unread before it is\n"
+           "                        disconnected (default " + d(defaults.outputCapKib) + "); raised\n"
+           "                        if needed to hold a full tower list\n"
+           "  --hello-timeout S     seconds a new connection has to say Hello\n"
+           "                        (default " + d(defaults.helloTimeoutSeconds) + ")\n"
+           "  -q, --quiet           log warnings and errors only\n"
+           "  -h, --help            show this help and exit\n"
+           "      --version         show the version and exit\n";
+}
+
+}  // namespace server

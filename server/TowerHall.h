@@ -1,0 +1,118 @@
+// The towers of one server and the rules of what each connection may do in
+// them. The hall knows nothing of sockets: it is told "connection X sent this
+// message" and answers through an Outbox, so a benchmark or a test can drive
+// it without a network.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "server/Log.h"
+
+namespace server {
+
+// Connections are numbered by their owner; numbers are small and reused once
+// a connection has been disconnected from the hall.
+using ConnectionId = std::uint32_t;
+
+// How a connection is named in the log: "#12".
+std::string ConnectionTag(ConnectionId id);
+
+// Where the hall's answers and relays go. Send must not call back into the hall.
+class Outbox {
+public:
+    virtual void Send(ConnectionId to, std::string_view message) = 0;
+
+protected:
+    ~Outbox() = default;
+};
+
+struct HallLimits {
+    int maxTowers = 1000;  // at most 32767: the tower count travels as a signed word
+    int maxRingersPerTower = 32;
+};
+
+struct HallCounters {
+    std::uint64_t relayed = 0;  // messages passed on to a tower
+    std::uint64_t dropped = 0;  // messages a permission rule refused
+    std::uint64_t refused = 0;  // tower requests answered with a notice
+};
+
+class TowerHall {
+public:
+    TowerHall(Outbox& outbox, Log& log, HallLimits limits);
+
+    // A new connection: it has to say Hello before anything else.
+    void Connect(ConnectionId id);
+    // One whole message from `id`, which must have been connected (the framing
+    // has checked its length field). Returns why the connection has to be
+    // closed, or nothing when it may stay.
+    std::optional<std::string> Receive(ConnectionId id, std::string_view message);
+    // The connection has ended: its ringer leaves the tower, whose other
+    // ringers are told, and a tower left empty is removed.
+    void Disconnect(ConnectionId id);
+
+    bool Greeted(ConnectionId id) const;
+    // Messages from `id` that a permission rule refused so far.
+    std::uint32_t DroppedFrom(ConnectionId id) const;
+    std::size_t TowerCount() const { return towers_.size(); }
+    const HallCounters& Counters() const { return counters_; }
+
+private:
+    struct Tower;
+
+    struct Member {
+        bool greeted = false;
+        Tower* tower = nullptr;  // the tower this connection's ringer is in
+        std::string name;        // the ringer's name while in a tower
+        std::string bells;       // bell string as last accepted
+        std::uint16_t bellMask = 0;  // bit n set: rings bell n
+        bool conductor = false;
+        // The Bells dialog sends one record per ringer in name order. A conductor
+        // who hands the role on loses it at their own record, yet the records
+        // after it belong to the same allocation: while this connection sends
+        // nothing but accepted records in rising name order, it may go on.
+        bool allocating = false;
+        std::string lastAllocated;  // name in the last record accepted from it
+        std::uint32_t dropped = 0;
+    };
+
+    struct Tower {
+        std::string name;
+        std::string description;
+        std::uint16_t bellCount = 0;
+        int conductors = 0;
+        std::vector<ConnectionId> members;  // everyone a relay goes to
+        std::map<std::string, ConnectionId, std::less<>> ringers;  // by name, byte order
+    };
+
+    void OnHello(ConnectionId id);
+    void OnStartTower(ConnectionId id, std::string_view message);
+    void OnJoinTower(ConnectionId id, std::string_view message);
+    void OnRingerInfo(ConnectionId id, std::string_view message);
+    void OnStrike(ConnectionId id, std::string_view message);
+    void OnChat(ConnectionId id, std::string_view message);
+    void OnCall(ConnectionId id, std::string_view message);
+
+    // Checks shared by StartTower and JoinTower; true when a notice was sent.
+    bool RefusedEntry(ConnectionId id, std::string_view action, std::string_view tower, std::string_view ringer);
+    void Refuse(ConnectionId id, std::string_view action, std::string_view tower, std::string_view ringer,
+                std::string_view notice);
+    void Enter(ConnectionId id, Tower& tower, std::string_view ringer);
+    // Counts a message a rule refused; the first one of a connection is logged.
+    void Drop(ConnectionId id, const char* what, const char* why);
+    void Broadcast(const Tower& tower, std::string_view message);
+
+    Outbox& outbox_;
+    Log& log_;
+    HallLimits limits_;
+    HallCounters counters_;
+    std::vector<Member> members_;  // indexed by ConnectionId
+    std::map<std::string, Tower, std::less<>> towers_;  // by name, byte order
+};
+
+}  // namespace server

@@ -1,0 +1,105 @@
+// The tower list, starting and joining a tower, and what each side is told.
+#include "tests/server/ServerFixture.h"
+
+namespace servertest {
+namespace {
+
+class Joining : public ServerTest {
+protected:
+    void SetUp() override { StartServer(); }
+};
+
+TEST_F(Joining, AnEmptyServerListsOneEntryWithCountZeroAndNoName) {
+    TestClient client;
+    const auto list = Greet(client);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].count, 0);
+    EXPECT_EQ(list[0].name, "");
+}
+
+TEST_F(Joining, TheListHasOneEntryPerTowerInByteOrderEachWithTheCount) {
+    TestClient b = Enter("b", "Ann", true, 1);
+    TestClient upperB = Enter("B", "Ann", true, 1);
+    TestClient a = Enter("a", "Ann", true, 1);
+    TestClient cy;
+    Greet(cy);  // drop the list, then ask again: a second Hello is answered too
+    cy.Send(msg::Hello());
+    const auto list = testsupport::ReadTowerList(cy);
+    ASSERT_TRUE(list.has_value());
+    ASSERT_EQ(list->size(), 3u);
+    EXPECT_EQ((*list)[0].name, "B");
+    EXPECT_EQ((*list)[1].name, "a");
+    EXPECT_EQ((*list)[2].name, "b");
+    for (const auto& item : *list) EXPECT_EQ(item.count, 3);
+}
+
+TEST_F(Joining, TheListCarriesEachTowersDescription) {
+    TestClient ann;
+    Greet(ann);
+    ann.Send(msg::StartTower("St Mary", "Practice night, all welcome", "Ann"));
+    ASSERT_TRUE(ann.ReceiveType(wire::towerEntered::kType));
+    TestClient ben;
+    const auto list = Greet(ben);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, "St Mary");
+    EXPECT_EQ(list[0].description, "Practice night, all welcome");
+}
+
+TEST_F(Joining, StartingATowerAnswersTowerEnteredThenTheStartersOwnRecord) {
+    TestClient ann;
+    Greet(ann);
+    ann.Send(msg::StartTower("St Mary", "", "Ann"));
+    const auto entered = ann.Receive();
+    ASSERT_TRUE(entered.has_value());
+    EXPECT_EQ(msg::TypeOf(*entered), wire::towerEntered::kType);
+    EXPECT_EQ(entered->Length(), static_cast<std::size_t>(wire::towerEntered::kSize));
+    EXPECT_EQ(entered->GetString(wire::towerEntered::kTower), "St Mary");
+    EXPECT_EQ(NextRecord(ann), (msg::RingerRecord{0, "Ann", "", false}));
+}
+
+TEST_F(Joining, ANewcomerHearsOfEveryoneInNameOrderAndEveryoneHearsOfTheNewcomer) {
+    TestClient ann = Enter("St Mary", "ann", true, 1);
+    TestClient ben = Enter("St Mary", "Ben", false, 2);
+    EXPECT_EQ(NextRecord(ann), (msg::RingerRecord{0, "Ben", "", false}));
+
+    // With bells allocated, records carry the tower's bell count and everyone's bells.
+    Allocate(ann, {&ann, &ben}, 0, "ann", "", true);
+    Allocate(ann, {&ann, &ben}, 6, "Ben", "3456", false);
+    Allocate(ann, {&ann, &ben}, 6, "ann", "12", true);
+
+    TestClient cy;
+    Greet(cy);
+    cy.Send(msg::JoinTower("St Mary", "Cy"));
+    const auto entered = cy.Receive();
+    ASSERT_TRUE(entered.has_value());
+    EXPECT_EQ(msg::TypeOf(*entered), wire::towerEntered::kType);
+    EXPECT_EQ(entered->GetString(wire::towerEntered::kTower), "St Mary");
+    // Byte order: upper-case initials before lower-case ones.
+    EXPECT_EQ(NextRecord(cy), (msg::RingerRecord{6, "Ben", "3456", false}));
+    EXPECT_EQ(NextRecord(cy), (msg::RingerRecord{6, "Cy", "", false}));
+    EXPECT_EQ(NextRecord(cy), (msg::RingerRecord{6, "ann", "12", true}));
+    for (TestClient* present : {&ann, &ben}) EXPECT_EQ(NextRecord(*present), (msg::RingerRecord{6, "Cy", "", false}));
+}
+
+TEST_F(Joining, NamesFillingTheirWholeSlotAreKeptAndMessagesHaveFullSize) {
+    const std::string tower(wire::kNameWidth, 'T');
+    const std::string ringer(wire::kNameWidth, 'r');
+    TestClient ann;
+    Greet(ann);
+    ann.Send(msg::StartTower(tower + "cut", "", ringer + "cut"));
+    const auto entered = ann.Receive();
+    ASSERT_TRUE(entered.has_value());
+    EXPECT_EQ(entered->GetString(wire::towerEntered::kTower), tower);
+    const auto record = ann.Receive();
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(record->Length(), static_cast<std::size_t>(wire::ringerInfo::kSize));
+    EXPECT_EQ(msg::ReadRingerInfo(*record).name, ringer);
+
+    TestClient ben;
+    const auto list = Greet(ben);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, tower);
+}
+
+}  // namespace
+}  // namespace servertest

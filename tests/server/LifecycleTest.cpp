@@ -1,0 +1,137 @@
+// Leaving, empty towers, the connection limit, shutting down and the command line.
+#include <csignal>
+
+#include "tests/server/ServerFixture.h"
+
+namespace servertest {
+namespace {
+
+class Lifecycle : public ServerTest {};
+
+TEST_F(Lifecycle, ALeaverIsAnnouncedAndAnEmptyTowerIsRemoved) {
+    ASSERT_NO_FATAL_FAILURE(StartServer());
+    TestClient ann = Enter("St Mary", "Ann", true, 1);
+    TestClient ben = Enter("St Mary", "Ben", false, 2);
+    ASSERT_EQ(NextRecord(ann).name, "Ben");
+    ben.Close();
+    const auto left = ann.Receive();
+    ASSERT_TRUE(left.has_value());
+    ASSERT_EQ(msg::TypeOf(*left), wire::ringerLeft::kType);
+    EXPECT_EQ(left->Length(), static_cast<std::size_t>(wire::ringerLeft::kSize));
+    EXPECT_EQ(left->GetString(wire::ringerLeft::kName), "Ben");
+
+    // Ben's name is free again, and the tower lives while anyone is in it.
+    TestClient ben2 = Enter("St Mary", "Ben", false, 2);
+    ASSERT_EQ(NextRecord(ann).name, "Ben");
+    ann.Close();
+    ben2.Close();
+    ASSERT_TRUE(server_.WaitForLog("tower \"St Mary\" closed"));
+    TestClient cy;
+    const auto list = Greet(cy);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].count, 0);
+    // The name can be used for a new tower.
+    TestClient di = Enter("St Mary", "Di", true, 1);
+}
+
+TEST_F(Lifecycle, WhenTheConductorLeavesAnyoneMayAllocate) {
+    ASSERT_NO_FATAL_FAILURE(StartServer());
+    TestClient ann = Enter("St Mary", "Ann", true, 1);
+    TestClient ben = Enter("St Mary", "Ben", false, 2);
+    ASSERT_EQ(NextRecord(ann).name, "Ben");
+    Allocate(ann, {&ann, &ben}, 0, "Ann", "", true);
+    ann.Close();
+    ASSERT_TRUE(ben.ReceiveType(wire::ringerLeft::kType).has_value());
+    Allocate(ben, {&ben}, 4, "Ben", "1234", false);
+}
+
+TEST_F(Lifecycle, ConnectionsBeyondTheLimitAreToldTheServerIsFull) {
+    ASSERT_NO_FATAL_FAILURE(StartServer({"--max-connections", "2"}));
+    TestClient ann = Enter("St Mary", "Ann", true, 1);
+    TestClient ben;
+    Greet(ben);
+    TestClient cy = Connect();
+    cy.Send(msg::Hello());
+    const auto notice = cy.Receive();
+    ASSERT_TRUE(notice.has_value());
+    EXPECT_EQ(msg::TypeOf(*notice), wire::serverNotice::kType);
+    EXPECT_FALSE(notice->GetString(wire::serverNotice::kText).empty());
+    EXPECT_TRUE(cy.WaitForServerClose());
+
+    // Once Ben has gone there is room again.
+    ben.Close();
+    ASSERT_TRUE(server_.WaitForLog("closed: closed by the client"));
+    TestClient di;
+    const auto list = Greet(di);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, "St Mary");
+}
+
+TEST_F(Lifecycle, SigtermAndSigintEndTheServerCleanly) {
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        testsupport::ServerProcess server;
+        ASSERT_TRUE(server.Start(TOLMER_SERVER_BINARY)) << server.Error();
+        TestClient ann;
+        ASSERT_TRUE(ann.Connect(server.Port()));
+        ann.Send(msg::Hello());
+        ASSERT_TRUE(testsupport::ReadTowerList(ann).has_value());
+        ann.Send(msg::StartTower("St Mary", "", "Ann"));
+        ASSERT_TRUE(ann.ReceiveType(wire::ringerInfo::kType).has_value());
+        EXPECT_EQ(server.Stop(signal), 0);
+        EXPECT_TRUE(ann.WaitForServerClose());
+        const std::string log = server.Log();
+        EXPECT_NE(log.find("shutting down"), std::string::npos) << log;
+        EXPECT_NE(log.find("stopped"), std::string::npos) << log;
+    }
+}
+
+TEST_F(Lifecycle, TheLogStampsEachEventWithUtcTimeAndQuietKeepsOnlyWarnings) {
+    ASSERT_NO_FATAL_FAILURE(StartServer({"--quiet"}));
+    TestClient ann = Enter("St Mary", "Ann", true, 1);
+    TestClient bad = Connect();
+    bad.SendRaw(msg::Header(1, 1));
+    ASSERT_TRUE(bad.WaitForServerClose());
+    ASSERT_TRUE(server_.WaitForLog("protocol error"));
+    const std::string log = server_.Log();
+    EXPECT_EQ(log.find("St Mary"), std::string::npos) << "quiet logged an ordinary event:\n" << log;
+    // 2024-01-31T12:34:56.789Z warn ...
+    const auto line = log.substr(0, log.find('\n'));
+    ASSERT_GE(line.size(), 30u);
+    EXPECT_EQ(line[4], '-');
+    EXPECT_EQ(line[10], 'T');
+    EXPECT_EQ(line[23], 'Z');
+    EXPECT_EQ(line.substr(25, 4), "warn");
+}
+
+TEST(ServerCommandLine, HelpVersionAndBadOptions) {
+    const auto help = testsupport::RunProgram(TOLMER_SERVER_BINARY, {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* flag : {"--port", "--bind", "--max-connections", "--max-towers", "--max-ringers",
+                             "--output-cap-kib", "--hello-timeout", "--quiet", "--version"})
+        EXPECT_NE(help.out.find(flag), std::string::npos) << flag;
+
+    const auto version = testsupport::RunProgram(TOLMER_SERVER_BINARY, {"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "tolmer-server " TOLMER_VERSION "\n");
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--frobnicate"}, {"--port", "70000"}, {"--port"}, {"--max-towers", "32768"}, {"--quiet=yes"}}) {
+        const auto result = testsupport::RunProgram(TOLMER_SERVER_BINARY, bad);
+        EXPECT_EQ(result.exitCode, 2) << bad[0];
+        EXPECT_NE(result.err.find("--help"), std::string::npos) << result.err;
+    }
+}
+
+TEST(ServerCommandLine, APortInUseIsReportedAndTheServerExits) {
+    testsupport::ServerProcess first;
+    ASSERT_TRUE(first.Start(TOLMER_SERVER_BINARY)) << first.Error();
+    const auto second = testsupport::RunProgram(
+        TOLMER_SERVER_BINARY, {"--bind", "127.0.0.1", "--port", std::to_string(first.Port())});
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_NE(second.err.find("cannot listen on 127.0.0.1:" + std::to_string(first.Port())), std::string::npos)
+        << second.err;
+}
+
+}  // namespace
+}  // namespace servertest

@@ -1,0 +1,61 @@
+// A client that stops reading is cut off once its backlog passes the cap,
+// and the others keep getting every strike meanwhile.
+#include "tests/server/ServerFixture.h"
+
+namespace servertest {
+namespace {
+
+class SlowConsumer : public ServerTest {};
+
+TEST_F(SlowConsumer, IsDisconnectedWhileTheOthersReceiveEveryMessage) {
+    ASSERT_NO_FATAL_FAILURE(StartServer({"--output-cap-kib", "64", "--max-towers", "10"}));
+    TestClient ann = Enter("St Mary", "Ann", true, 1);
+    TestClient ben = Enter("St Mary", "Ben", false, 2);
+    ASSERT_EQ(NextRecord(ann).name, "Ben");
+    TestClient slow;
+    slow.SetReceiveBufferSize(4096);
+    Greet(slow);
+    slow.Send(msg::JoinTower("St Mary", "Slow"));  // and never reads again
+    for (TestClient* present : {&ann, &ben}) ASSERT_EQ(NextRecord(*present).name, "Slow");
+    Allocate(ann, {&ann, &ben}, 2, "Ann", "12", true);
+
+    // Ann rings and chats in rounds; Ann and Ben read each round before the next.
+    // The kernel's buffers for Slow fill first, then the server's capped queue.
+    const std::string line(wire::chat::kText.Width(), 'x');
+    constexpr int kRoundSize = 25;
+    constexpr int kMaxRounds = 2000;  // about 17 MB for Slow: far beyond any buffering
+    int sequence = 0;
+    bool slowLeft = false;
+    int roundsAfterLeaving = 0;
+    for (int round = 0; round < kMaxRounds && roundsAfterLeaving < 4; ++round) {
+        const int first = sequence + 1;
+        for (int i = 0; i < kRoundSize; ++i) {
+            ++sequence;
+            ann.Send(msg::Strike(1, sequence % 2, sequence, 5));
+            ann.Send(msg::Chat("Ann", line));
+        }
+        for (TestClient* reader : {&ann, &ben}) {
+            for (int expected = first; expected <= sequence;) {
+                const auto message = reader->Receive();
+                ASSERT_TRUE(message.has_value()) << "a message went missing in round " << round;
+                const auto type = msg::TypeOf(*message);
+                if (type == wire::ringerLeft::kType) {
+                    EXPECT_EQ(message->GetString(wire::ringerLeft::kName), "Slow");
+                    slowLeft = true;
+                } else if (type == wire::strike::kType) {
+                    ASSERT_EQ(message->GetU16(wire::strike::kSequence), expected % 65536);
+                } else {
+                    ASSERT_EQ(type, wire::chat::kType);
+                    ++expected;  // each round's chat follows its strike
+                }
+            }
+        }
+        if (slowLeft) ++roundsAfterLeaving;
+    }
+    EXPECT_TRUE(slowLeft) << "the slow reader was never cut off";
+    EXPECT_TRUE(server_.WaitForLog("too slow: more than 64 KiB waiting unread"));
+    EXPECT_TRUE(slow.WaitForServerClose());
+}
+
+}  // namespace
+}  // namespace servertest

@@ -1,0 +1,186 @@
+#include "tests/support/ServerProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace testsupport {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int ExitCode(int status) {
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return -1;
+}
+
+// Waits for the child to end; its exit code, or -1 when it has not ended by the deadline.
+int WaitForExit(pid_t pid, Clock::time_point deadline) {
+    for (;;) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid) return ExitCode(status);
+        if (done < 0 && errno != EINTR) return -1;
+        if (Clock::now() >= deadline) return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+int KillAndReap(pid_t pid) {
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return -1;
+}
+
+// Starts `binary` with `args`; stdout and stderr go to the given descriptors.
+pid_t Spawn(const std::string& binary, const std::vector<std::string>& args, int outFd, int errFd) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(binary.c_str()));
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+ServerProcess::~ServerProcess() {
+    if (pid_ > 0) KillAndReap(pid_);
+    if (stdoutFd_ >= 0) ::close(stdoutFd_);
+    if (!logPath_.empty()) ::unlink(logPath_.c_str());
+}
+
+bool ServerProcess::Start(const std::string& binary, const std::vector<std::string>& extraArgs,
+                          std::chrono::milliseconds timeout) {
+    char logTemplate[] = "/tmp/tolmer-server-log-XXXXXX";
+    const int logFd = ::mkstemp(logTemplate);
+    int out[2];
+    if (logFd < 0 || ::pipe2(out, O_CLOEXEC) != 0) {
+        error_ = "cannot create the log file or the stdout pipe";
+        if (logFd >= 0) ::close(logFd);
+        return false;
+    }
+    logPath_ = logTemplate;
+    std::vector<std::string> args = {"--port", "0", "--bind", "127.0.0.1"};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    pid_ = Spawn(binary, args, out[1], logFd);
+    ::close(out[1]);
+    ::close(logFd);
+    stdoutFd_ = out[0];
+    if (pid_ <= 0) {
+        error_ = "cannot start " + binary;
+        return false;
+    }
+
+    // The first line on stdout says where the server listens.
+    const std::string prefix = "listening on ";
+    std::string line;
+    const auto deadline = Clock::now() + timeout;
+    while (line.find('\n') == std::string::npos) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        pollfd waiting{stdoutFd_, POLLIN, 0};
+        if (left <= 0 || ::poll(&waiting, 1, static_cast<int>(left)) <= 0) {
+            error_ = "the server did not say where it listens; its log:\n" + Log();
+            return false;
+        }
+        char block[256];
+        const ssize_t n = ::read(stdoutFd_, block, sizeof block);
+        if (n <= 0) {
+            error_ = "the server ended before listening; its log:\n" + Log();
+            return false;
+        }
+        line.append(block, static_cast<std::size_t>(n));
+    }
+    line.resize(line.find('\n'));
+    const auto colon = line.rfind(':');
+    if (!line.starts_with(prefix) || colon == std::string::npos) {
+        error_ = "unexpected first line from the server: " + line;
+        return false;
+    }
+    port_ = static_cast<std::uint16_t>(std::atoi(line.c_str() + colon + 1));
+    if (port_ == 0) {
+        error_ = "no port in the server's first line: " + line;
+        return false;
+    }
+    return true;
+}
+
+int ServerProcess::Stop(int signal, std::chrono::milliseconds timeout) {
+    if (pid_ <= 0) return -1;
+    ::kill(pid_, signal);
+    int code = WaitForExit(pid_, Clock::now() + timeout);
+    if (code < 0) code = KillAndReap(pid_);
+    pid_ = -1;
+    return code;
+}
+
+bool ServerProcess::Running() {
+    if (pid_ <= 0) return false;
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) != pid_) return true;
+    pid_ = -1;
+    return false;
+}
+
+std::string ServerProcess::Log() const { return logPath_.empty() ? std::string() : ReadFile(logPath_); }
+
+bool ServerProcess::WaitForLog(const std::string& text, std::chrono::milliseconds timeout) const {
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        if (Log().find(text) != std::string::npos) return true;
+        if (Clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+ProgramResult RunProgram(const std::string& binary, const std::vector<std::string>& args,
+                         std::chrono::milliseconds timeout) {
+    ProgramResult result;
+    char outTemplate[] = "/tmp/tolmer-run-out-XXXXXX";
+    char errTemplate[] = "/tmp/tolmer-run-err-XXXXXX";
+    const int outFd = ::mkstemp(outTemplate);
+    const int errFd = ::mkstemp(errTemplate);
+    if (outFd >= 0 && errFd >= 0) {
+        const pid_t pid = Spawn(binary, args, outFd, errFd);
+        if (pid > 0) {
+            result.exitCode = WaitForExit(pid, Clock::now() + timeout);
+            if (result.exitCode < 0) KillAndReap(pid);
+        }
+        result.out = ReadFile(outTemplate);
+        result.err = ReadFile(errTemplate);
+    }
+    for (const int fd : {outFd, errFd})
+        if (fd >= 0) ::close(fd);
+    ::unlink(outTemplate);
+    ::unlink(errTemplate);
+    return result;
+}
+
+}  // namespace testsupport

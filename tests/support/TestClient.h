@@ -1,0 +1,88 @@
+// A small blocking client for the tower protocol, for tests and load tools.
+//
+//   testsupport::TestClient ann;
+//   ann.Connect(server.Port());                         // 127.0.0.1 only
+//   ann.Send(testsupport::msg::Hello());
+//   auto list = testsupport::ReadTowerList(ann);        // the answer to Hello
+//   ann.Send(testsupport::msg::StartTower("St Mary", "", "Ann"));
+//   auto entered = ann.Receive();                       // TowerEntered
+//   auto strike = ann.ReceiveType(wire::strike::kType); // skips other types
+//
+// Receive cuts messages by their length field as the client does; it never
+// blocks longer than the timeout given. Not thread-safe: one thread per client.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/MessageBuffer.h"
+
+namespace testsupport {
+
+using Millis = std::chrono::milliseconds;
+// Long enough for a loaded CI machine running under sanitizers.
+inline constexpr Millis kDefaultTimeout{5000};
+
+class TestClient {
+public:
+    TestClient() = default;
+    ~TestClient();
+    TestClient(TestClient&& other) noexcept;
+    TestClient& operator=(TestClient&& other) noexcept;
+    TestClient(const TestClient&) = delete;
+    TestClient& operator=(const TestClient&) = delete;
+
+    // Asks for a small kernel receive buffer (SO_RCVBUF) before connecting,
+    // so that a client that stops reading backs up quickly. Call before Connect.
+    void SetReceiveBufferSize(int bytes) { receiveBufferSize_ = bytes; }
+
+    // Connects to 127.0.0.1:port with TCP_NODELAY; false when that fails.
+    bool Connect(std::uint16_t port);
+    bool Connected() const { return fd_ >= 0; }
+    // Closes the connection (the server sees the client leave).
+    void Close();
+
+    // Sends all bytes; false when the connection is gone.
+    bool Send(const MessageBuffer& message) { return SendRaw(message.Bytes()); }
+    bool SendRaw(std::string_view bytes);
+
+    // The next whole message, or nothing when none arrives within the timeout
+    // or the server closed the connection (see ServerClosed).
+    std::optional<MessageBuffer> Receive(Millis timeout = kDefaultTimeout);
+    // The next message of the given type; messages of other types are skipped.
+    std::optional<MessageBuffer> ReceiveType(std::uint16_t type, Millis timeout = kDefaultTimeout);
+    // Reads and discards messages until the server closes the connection;
+    // true when it did so within the timeout.
+    bool WaitForServerClose(Millis timeout = kDefaultTimeout);
+    // True once a read has seen the end of the connection (or a reset).
+    bool ServerClosed() const { return serverClosed_; }
+
+    int Descriptor() const { return fd_; }
+
+private:
+    std::optional<MessageBuffer> TakeMessage();
+    // Waits for and reads one block; false on timeout or end of connection.
+    bool ReadSome(std::chrono::steady_clock::time_point deadline);
+
+    int fd_ = -1;
+    int receiveBufferSize_ = 0;
+    bool serverClosed_ = false;
+    std::string buffer_;  // bytes received and not yet taken out as messages
+};
+
+struct TowerListItem {
+    int count;  // the tower count the entry carries (signed)
+    std::string name;
+    std::string description;
+};
+
+// Reads the TowerListEntry messages that answer a Hello until as many distinct
+// names as the announced count have arrived (one entry for count 0). Nothing
+// when they do not arrive within the timeout.
+std::optional<std::vector<TowerListItem>> ReadTowerList(TestClient& client, Millis timeout = kDefaultTimeout);
+
+}  // namespace testsupport
