@@ -18,6 +18,8 @@ set(TOLMER_CLIENT_SOURCES
   app/ClientApp.cpp
   app/TowerWindow.cpp
   lobby/Chat.cpp
+  lobby/JoinTowerDialog.cpp
+  lobby/MessagesDialog.cpp
   lobby/RingersPresent.cpp
   lobby/TowerList.cpp
   net/Connection.cpp
@@ -25,11 +27,13 @@ set(TOLMER_CLIENT_SOURCES
   resources/DialogTemplates.cpp
   resources/TowerWindowTemplate.cpp
   ringing/BellSounds.cpp
+  ringing/ControlsDialog.cpp
   ringing/LayOutBells.cpp
   ringing/RecordPing.cpp
   ringing/Settings.cpp
   ringing/StatusLine.cpp
   ringing/Striking.cpp
   tower/BellsButton.cpp
+  tower/BellsDialog.cpp
 )
 list(TRANSFORM TOLMER_CLIENT_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/)

@@ -1,7 +1,29 @@
+// The chat line and area, the eight message buttons and the texts behind them.
 #include "app/TowerWindow.h"
+#include "lobby/ChatLog.h"
+#include "lobby/MessagesDialog.h"
 
-void TowerWindow::OnSend() {}
-void TowerWindow::OnChatMessage(const MessageBuffer&) {}
+void TowerWindow::OnSend() {
+    const std::string text = chatEntry.GetWindowText();
+    if (text.empty()) return;
+
+    MessageBuffer message;
+    message.Create(wire::chat::kSize, wire::chat::kType, wire::kThirdWord);
+    message.PutString(wire::chat::kName, ownName);
+    message.PutString(wire::chat::kText, text);
+    QueueMessage(message);
+
+    // The line shows when the server relays it back. Taking the focus off the
+    // chat line lets the next key ring a bell again.
+    chatEntry.SetWindowText("");
+    sendButton.SetFocus();
+}
+
+void TowerWindow::OnChatMessage(const MessageBuffer& message) {
+    const std::string name = message.GetString(wire::chat::kName);
+    const std::string line = message.GetString(wire::chat::kText);
+    chatDisplay.SetWindowText(PrependChatLine(chatDisplay.GetWindowText(), name, line));
+}
 
 void TowerWindow::UpdateMessageCaptions() {
     static constexpr char kLetters[] = "qwertyui";
@@ -11,5 +33,20 @@ void TowerWindow::UpdateMessageCaptions() {
     }
 }
 
-void TowerWindow::OnMessageButton(int) {}
-void TowerWindow::OnMessages() {}
+void TowerWindow::OnMessageButton(int k) {
+    // Only a conductor calls; everybody else's click is ignored.
+    if (!ringers.RingerFor(ownName).conductor) return;
+    const std::string& text = messageTexts[k - 1];
+    if (text.empty()) return;
+
+    MessageBuffer message;
+    message.Create(wire::call::kSize, wire::call::kType, wire::kThirdWord);
+    message.PutString(wire::call::kText, text);
+    QueueMessage(message);
+}
+
+void TowerWindow::OnMessages() {
+    MessagesDialog dialog;
+    dialog.window = this;
+    if (dialog.DoModal() == platform::IDOK) UpdateMessageCaptions();
+}

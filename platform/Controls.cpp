@@ -16,6 +16,30 @@
 
 namespace platform {
 
+namespace {
+// A static text breaks its lines at "\r\n" as well as at "\n". The label
+// shows one line break for each, and keeps the bytes it was given so that
+// reading the text back returns them unchanged (even a cut UTF-8 sequence).
+constexpr char kLabelBytes[] = "tolmerBytes";
+constexpr char kLabelShown[] = "tolmerShown";
+
+void SetLabelText(QLabel* label, const std::string& text) {
+    QString shown = ToQt(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    label->setText(shown);
+    label->setProperty(kLabelBytes, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    label->setProperty(kLabelShown, shown);
+}
+
+std::string LabelText(const QLabel* label) {
+    // Bytes set through here, unless the label's text was changed another way since.
+    const QVariant bytes = label->property(kLabelBytes);
+    if (bytes.isValid() && label->property(kLabelShown).toString() == label->text())
+        return bytes.toByteArray().toStdString();
+    return FromQt(label->text());
+}
+}  // namespace
+
 void Control::Attach(QWidget* widget, int id) {
     widget_ = widget;
     id_ = id;
@@ -25,7 +49,7 @@ void Control::SetWindowText(const std::string& text) {
     const QString q = ToQt(text);
     if (auto* b = qobject_cast<QAbstractButton*>(widget_)) b->setText(q);
     else if (auto* g = qobject_cast<QGroupBox*>(widget_)) g->setTitle(q);
-    else if (auto* l = qobject_cast<QLabel*>(widget_)) l->setText(q);
+    else if (auto* l = qobject_cast<QLabel*>(widget_)) SetLabelText(l, text);
     else if (auto* e = qobject_cast<QLineEdit*>(widget_)) e->setText(q);
     else if (widget_) widget_->setWindowTitle(q);
 }
@@ -33,7 +57,7 @@ void Control::SetWindowText(const std::string& text) {
 std::string Control::GetWindowText() const {
     if (auto* b = qobject_cast<QAbstractButton*>(widget_)) return FromQt(b->text());
     if (auto* g = qobject_cast<QGroupBox*>(widget_)) return FromQt(g->title());
-    if (auto* l = qobject_cast<QLabel*>(widget_)) return FromQt(l->text());
+    if (auto* l = qobject_cast<QLabel*>(widget_)) return LabelText(l);
     if (auto* e = qobject_cast<QLineEdit*>(widget_)) return FromQt(e->text());
     return widget_ ? FromQt(widget_->windowTitle()) : std::string();
 }

@@ -55,14 +55,14 @@ protected:
         QWidget::changeEvent(event);
     }
 
-    // Key presses reach the focus widget first; the dialog looks at them before it does.
+    // The dialog looks at a key press before the control it was sent to does
+    // (the focus control, or the window itself when it has none).
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress) return false;
-        QWidget* target = QApplication::focusWidget();
-        if (!target || target->window() != this) target = this;
-        if (watched != target || !isVisible()) return false;
+        if (event->type() != QEvent::KeyPress || !isVisible()) return false;
+        auto* receiver = qobject_cast<QWidget*>(watched);
+        if (!receiver || receiver->window() != this) return false;
         auto* key = static_cast<QKeyEvent*>(event);
-        return dialog_.HandleKey(key->key(), key->modifiers(), key->text());
+        return dialog_.HandleKey(receiver, key->key(), key->modifiers(), key->text());
     }
 
 private:
@@ -207,6 +207,9 @@ bool Dialog::Create() {
 }
 
 int Dialog::DoModal() {
+    // The window that was active before, as the dialog's owner: it is
+    // activated again when the dialog ends, so its keys and focus work at once.
+    const QPointer<QWidget> owner = QApplication::activeWindow();
     Create();
     if (!ended_) {
         window_->setWindowModality(Qt::ApplicationModal);
@@ -221,6 +224,7 @@ int Dialog::DoModal() {
         loop_ = nullptr;
     }
     DestroyWindow();
+    if (owner && owner->isVisible()) owner->activateWindow();
     return result_;
 }
 
@@ -301,14 +305,13 @@ void Dialog::HandleCommand(int id) {
     }
 }
 
-bool Dialog::HandleKey(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+bool Dialog::HandleKey(QWidget* receiver, int key, Qt::KeyboardModifiers modifiers, const QString& text) {
     if (key == Qt::Key_Escape) {
         HandleCommand(IDCANCEL);
         return true;
     }
-    QWidget* focus = QApplication::focusWidget();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (auto* focused = qobject_cast<QPushButton*>(focus); focused && focused->window() == window_) {
+        if (auto* focused = qobject_cast<QPushButton*>(receiver)) {
             focused->click();
             return true;
         }
@@ -324,7 +327,7 @@ bool Dialog::HandleKey(int key, Qt::KeyboardModifiers modifiers, const QString& 
         return true;
     }
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
-    if (text.size() != 1 || !text[0].isPrint() || TakesText(focus)) return false;
+    if (text.size() != 1 || !text[0].isPrint() || TakesText(receiver)) return false;
     const std::string typed = FromQt(text);
     if (typed.size() != 1) return false;
     for (auto& [id, widget] : controls_) {
@@ -357,6 +360,11 @@ void Dialog::KillTimer(int id) {
 bool Dialog::IsTimerRunning(int id) const {
     auto it = timers_.find(id);
     return it != timers_.end() && it->second && it->second->isActive();
+}
+
+int Dialog::TimerRemainingMs(int id) const {
+    auto it = timers_.find(id);
+    return it != timers_.end() && it->second ? it->second->remainingTime() : -1;
 }
 
 void Dialog::SetIcons(const QIcon& big, const QIcon& small) {

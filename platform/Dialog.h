@@ -55,6 +55,8 @@ public:
     void SetTimer(int id, int milliseconds);
     void KillTimer(int id);
     bool IsTimerRunning(int id) const;
+    // Milliseconds until the timer fires next; -1 when it is not running.
+    int TimerRemainingMs(int id) const;
 
     void Bind(Control& member, int id);  // a control member to its control
     Control* GetDlgItem(int id);
@@ -81,7 +83,7 @@ private:
     void BuildWindow();
     void DestroyWindow();
     void HandleCommand(int id);
-    bool HandleKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    bool HandleKey(QWidget* receiver, int key, Qt::KeyboardModifiers modifiers, const QString& text);
     void FocusFirstTabStop();
 
     DialogTemplate template_;

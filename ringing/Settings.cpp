@@ -1,3 +1,12 @@
+// The Settings button: the Controls dialog, and a relayout so that its
+// choices take effect at once.
 #include "app/TowerWindow.h"
+#include "ringing/ControlsDialog.h"
 
-void TowerWindow::OnSettings() {}
+void TowerWindow::OnSettings() {
+    ControlsDialog dialog;
+    dialog.window = this;
+    if (dialog.DoModal() != platform::IDOK) return;
+    LayOutBells();
+    AssignSoundLabels();
+}

@@ -1,4 +1,23 @@
+// The status line: the prompt to click the window back into focus, and the
+// conductor's calls in large letters for five seconds.
 #include "app/TowerWindow.h"
 
-void TowerWindow::OnActivate(bool) {}
-void TowerWindow::OnCallMessage(const MessageBuffer&) {}
+namespace {
+constexpr int kCallShownMs = 5000;
+}
+
+void TowerWindow::OnActivate(bool active) {
+    if (!active) {
+        statusLine.SetWindowText("Click here to resume ringing.");
+        statusLine.SetFont(bigFont);
+    } else {
+        statusLine.SetWindowText("");
+    }
+}
+
+void TowerWindow::OnCallMessage(const MessageBuffer& message) {
+    statusLine.SetWindowText(message.GetString(wire::call::kText));
+    statusLine.SetFont(bigFont);
+    // Every call starts the five seconds afresh; OnTimer empties the line.
+    SetTimer(TIMER_CALL, kCallShownMs);
+}

@@ -1,9 +1,75 @@
+#include <algorithm>
 #include <chrono>
 
 #include "app/TowerWindow.h"
 
-void TowerWindow::OnBellButton(int, bool) {}
-void TowerWindow::OnStrikeMessage(const MessageBuffer&) {}
+// A click asks the server to strike; the bell moves only when the server's
+// copy of the strike comes back (OnStrikeMessage), on every client alike.
+void TowerWindow::OnBellButton(int position, bool upperRow) {
+    const BellSlot& slot = slots[position - 1];
+    if (slot.bell == 0 || slot.lowerKey.empty()) {
+        return;  // a free column or another ringer's bell
+    }
+    const int row = upperRow ? 1 : 0;
+    if (row == slot.stroke && mouseControl == 0) {
+        return;  // the button showing the number is not the one to ring next
+    }
+
+    ++strikeSeq;
+    // 14 bytes stay inside the string's own small buffer: no allocation.
+    MessageBuffer strike;
+    strike.Create(wire::strike::kSize, wire::strike::kType, wire::kThirdWord);
+    strike.PutU16(wire::strike::kBell, static_cast<unsigned>(slot.bell));
+    strike.PutU16(wire::strike::kStroke, slot.stroke == 0 ? 1u : 0u);
+    strike.PutU16(wire::strike::kSequence, strikeSeq);
+    strike.PutU16(wire::strike::kPing, static_cast<unsigned>(lastPing) & 0xFFFFu);
+
+    lastPing = 0;
+    strikeSentAt = NowMs();
+    QueueMessage(strike);
+}
+
+void TowerWindow::OnStrikeMessage(const MessageBuffer& message) {
+    const int bell = message.GetU16(wire::strike::kBell);
+    const int stroke = message.GetU16(wire::strike::kStroke) != 0 ? 1 : 0;
+    if (bell == 0) {
+        return;
+    }
+    const auto found = std::find_if(slots.begin(), slots.end(), [bell](const BellSlot& s) { return s.bell == bell; });
+    if (found == slots.end()) {
+        return;  // not laid out here
+    }
+    BellSlot& slot = *found;
+    if (stroke == slot.stroke) {
+        return;  // a repeat of a strike already shown
+    }
+
+    slot.stroke = stroke;
+    const StrikeText text = StrikeTexts(slot, stroke, showNumbers);
+    slot.upperButton->SetWindowText(text.upperText);
+    slot.lowerButton->SetWindowText(text.lowerText);
+    slot.upperButton->SetFont(text.upperIsNumber ? bigFont : DialogFont());
+    slot.lowerButton->SetFont(text.upperIsNumber ? DialogFont() : bigFont);
+
+    // Only the echo of the user's latest strike is timed.
+    const std::string& nextKey = stroke == 1 ? slot.lowerKey : slot.upperKey;
+    const std::size_t length = message.Length();
+    if (!nextKey.empty() && length >= wire::strike::kSequence + 2 &&
+        message.GetU16(wire::strike::kSequence) == strikeSeq) {
+        const std::int32_t elapsed = NowMs() - strikeSentAt;
+        if (elapsed == 0) {
+            lastPing = 1;  // 0 would report "nothing measured"
+        } else if (elapsed > 0 && elapsed < 32767) {
+            lastPing = elapsed;  // a negative one crossed midnight UTC
+        }
+    }
+
+    PlayBellSound(slot);
+
+    if (length >= wire::strike::kPing + 2) {
+        RecordPing(slot.ringerName, static_cast<std::int16_t>(message.GetU16(wire::strike::kPing)));
+    }
+}
 
 std::int32_t TowerWindow::NowMs() {
     using namespace std::chrono;

@@ -102,6 +102,8 @@ class SoundSystem {
     if (outputTried_) return;
     outputTried_ = true;
     alsa_ = SilenceAlsaMessages();
+    // Ctrl-C and SIGTERM belong to the program, not to SDL's event queue.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
     subsystemStarted_ = true;
     SDL_AudioSpec wanted{};

@@ -104,4 +104,10 @@ void ScriptedPeer::StopListening() {
     listen_ = -1;
 }
 
+void ScriptedPeer::SetReceiveBuffer(int bytes) {
+    for (const int fd : {listen_, conn_}) {
+        if (fd >= 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+    }
+}
+
 }  // namespace testsupport

@@ -36,6 +36,10 @@ public:
     void Close();  // closes the connection, as a server going away
     void Reset();  // closes with a reset
     void StopListening();
+    // Shrinks the receive buffer of the listener (so of the connection it
+    // accepts next) and of the current connection: a peer that stops
+    // reading then fills up after a few kilobytes.
+    void SetReceiveBuffer(int bytes);
 
 private:
     int listen_ = -1;
