@@ -5,80 +5,15 @@
 #include <QPixmap>
 
 namespace {
-// clang-format off
-const char* const kBell32[] = {
-    "32 32 6 1",
-    ". c None",
-    "g c #C8A032",
-    "h c #F0D278",
-    "d c #8C6414",
-    "c c #5A4A2A",
-    "k c #3C3C3C",
-    "................................",
-    "................................",
-    "..............cccc..............",
-    "..............cccc..............",
-    "...........hhhgggggdd...........",
-    "...........hhhgggggdd...........",
-    "...........hhhgggggdd...........",
-    "...........hhhgggggdd...........",
-    "..........hhhhggggggdd..........",
-    "..........hhhhggggggdd..........",
-    "..........hhhhggggggdd..........",
-    "..........hhhhggggggdd..........",
-    "..........hhhhggggggdd..........",
-    "..........hhhggggggggd..........",
-    ".........hhhhggggggggdd.........",
-    ".........hhhhggggggggdd.........",
-    "........hhhhhgggggggggdd........",
-    "........hhhhhgggggggggdd........",
-    "........hhhhhggggggggggd........",
-    ".......hhhhhgggggggggggdd.......",
-    "......hhhhhhggggggggggggdd......",
-    "......hhhhhhggggggggggggdd......",
-    ".....hhhhhhhgggggggggggggdd.....",
-    "....dddddddddddddddddddddddd....",
-    "...dddddddddddddddddddddddddd...",
-    "..dddddddddddddddddddddddddddd..",
-    "...............kk...............",
-    "..............kkkk..............",
-    "..............kkkk..............",
-    "................................",
-    "................................",
-    "................................"
-};
-const char* const kBell16[] = {
-    "16 16 6 1",
-    ". c None",
-    "g c #C8A032",
-    "h c #F0D278",
-    "d c #8C6414",
-    "c c #5A4A2A",
-    "k c #3C3C3C",
-    "................",
-    ".......cc.......",
-    ".....hhgggd.....",
-    ".....hhgggd.....",
-    ".....hhgggd.....",
-    ".....hhgggd.....",
-    ".....hhgggd.....",
-    ".....hhgggg.....",
-    "....hhgggggd....",
-    "....hhgggggd....",
-    "...hhhggggggd...",
-    "..hhhhgggggggd..",
-    ".dddddddddddddd.",
-    ".......kk.......",
-    "................",
-    "................"
-};
-// clang-format on
+// XPM files are C source: the images compiled in here are the installed icons.
+#include "resources/bell32.xpm"
+#include "resources/bell16.xpm"
 }  // namespace
 
 QIcon BellIconLarge() {
-    return QIcon(QPixmap(kBell32));
+    return QIcon(QPixmap(bell32_xpm));
 }
 
 QIcon BellIconSmall() {
-    return QIcon(QPixmap(kBell16));
+    return QIcon(QPixmap(bell16_xpm));
 }

@@ -6,7 +6,7 @@ TOLMER_PACKAGES=(
   libsdl2-dev libasio-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  dpkg-dev file
+  dpkg-dev file desktop-file-utils
 )
 
 tolmer_install_deps() {
