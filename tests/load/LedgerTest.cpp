@@ -1,0 +1,85 @@
+// The load tool's accounting on its own: what counts as lost, repeated,
+// reordered or unknown, and how latencies are split and ranked.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tools/load/Ledger.h"
+#include "tools/load/Percentiles.h"
+
+namespace {
+
+using load::Ledger;
+
+TEST(Ledger, CountsEveryDeliveryOnceAndSplitsEchoFromFanOut) {
+    Ledger ledger(2, 3);
+    const auto seq = ledger.Send(1, 2, 1000);
+    EXPECT_EQ(seq, 1);
+    EXPECT_EQ(ledger.Expected(), 3u);
+    EXPECT_EQ(ledger.Arrive(1, 2, 2, seq, 1500), 500);  // the echo
+    EXPECT_EQ(ledger.Arrive(1, 0, 2, seq, 1700), 700);
+    EXPECT_FALSE(ledger.AllDelivered());
+    EXPECT_EQ(ledger.Arrive(1, 1, 2, seq, 1900), 900);
+    EXPECT_TRUE(ledger.AllDelivered());
+    EXPECT_EQ(ledger.Tally().Total(), 0u);
+    EXPECT_EQ(ledger.EchoNs(), std::vector<std::uint32_t>({500}));
+    EXPECT_EQ(ledger.FanOutNs(), std::vector<std::uint32_t>({700, 900}));
+}
+
+TEST(Ledger, FindsEachKindOfFault) {
+    Ledger ledger(1, 2);
+    const auto first = ledger.Send(0, 0, 0);
+    const auto second = ledger.Send(0, 0, 10);
+    ledger.Arrive(0, 0, 0, first, 20);
+    ledger.Arrive(0, 0, 0, first, 25);    // repeated
+    ledger.Arrive(0, 1, 0, second, 30);
+    ledger.Arrive(0, 1, 0, first, 35);    // after a later strike of the same sender
+    ledger.Arrive(0, 1, 1, 1, 40);        // ringer 1 has sent nothing
+    ledger.Arrive(0, 1, 5, first, 45);    // no such ringer
+    const auto faults = ledger.Tally();
+    EXPECT_EQ(faults.duplicates, 1u);
+    EXPECT_EQ(faults.reordered, 1u);
+    EXPECT_EQ(faults.unknown, 2u);
+    EXPECT_EQ(faults.lost, 1u);  // `second` never reached ringer 0
+    EXPECT_EQ(ledger.Delivered(), 3u);
+}
+
+TEST(Ledger, StrikesFromDifferentSendersMayInterleave) {
+    Ledger ledger(1, 2);
+    const auto a = ledger.Send(0, 0, 0);
+    const auto b = ledger.Send(0, 1, 0);
+    ledger.Arrive(0, 0, 1, b, 5);
+    ledger.Arrive(0, 0, 0, a, 6);
+    EXPECT_EQ(ledger.Tally().reordered, 0u);
+}
+
+TEST(Ledger, SequenceNumbersWrapAfter65535) {
+    Ledger ledger(1, 1);
+    std::uint16_t seq = 0;
+    for (int i = 0; i < 65537; ++i) seq = ledger.Send(0, 0, static_cast<std::uint64_t>(i));
+    EXPECT_EQ(seq, 1);  // the 65537th strike
+    EXPECT_EQ(ledger.Arrive(0, 0, 0, 65535, 70000), 70000 - 65534);
+    EXPECT_EQ(ledger.Arrive(0, 0, 0, 1, 70000), 70000 - 65536);  // the newest with that number
+    const auto faults = ledger.Tally();
+    EXPECT_EQ(faults.reordered + faults.duplicates + faults.unknown, 0u);
+    EXPECT_EQ(faults.lost, 65537u - 2);
+}
+
+TEST(Percentiles, RankByNearestRankAndReportMicroseconds) {
+    std::vector<std::uint32_t> samples;
+    for (std::uint32_t i = 1000; i >= 1; --i) samples.push_back(i * 1000);  // 1..1000 us, reversed
+    const auto summary = load::Summarize(samples);
+    EXPECT_EQ(summary.count, 1000u);
+    EXPECT_DOUBLE_EQ(summary.p50Us, 500);
+    EXPECT_DOUBLE_EQ(summary.p90Us, 900);
+    EXPECT_DOUBLE_EQ(summary.p99Us, 990);
+    EXPECT_DOUBLE_EQ(summary.p999Us, 999);
+    EXPECT_DOUBLE_EQ(summary.maxUs, 1000);
+
+    std::vector<std::uint32_t> one{2500};
+    EXPECT_DOUBLE_EQ(load::Summarize(one).p999Us, 2.5);
+    std::vector<std::uint32_t> none;
+    EXPECT_EQ(load::Summarize(none).count, 0u);
+}
+
+}  // namespace

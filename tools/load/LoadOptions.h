@@ -1,0 +1,34 @@
+// The command line of tolmer-load.
+#pragma once
+
+#include <string>
+
+namespace load {
+
+enum class BackendKind { Tolmer, Redis, Floor };
+
+const char* BackendName(BackendKind kind);
+
+struct LoadOptions {
+    BackendKind backend = BackendKind::Tolmer;
+    std::string host = "127.0.0.1";
+    int port = 0;  // 0: the backend's usual port; for floor, a relay of the tool's own
+    int towers = 1;
+    int ringers = 8;
+    double rate = 0.5;      // strikes per second per ringer
+    double jitter = 0.25;   // each gap is the mean gap times 1 +- up to this fraction
+    double duration = 10;   // seconds of striking
+    double drain = 3;       // seconds to wait for late deliveries after the last strike
+    double setupTimeout = 120;
+    int serverPid = 0;      // whose CPU and memory to report; 0: none
+    unsigned seed = 1;
+};
+
+enum class ParseResult { Run, Help, Error };
+
+// Reads argv into `options`; on Error, `error` says what is wrong.
+ParseResult ParseOptions(int argc, const char* const* argv, LoadOptions& options, std::string& error);
+
+extern const char* const kUsage;
+
+}  // namespace load
