@@ -5,9 +5,9 @@
 #include <cstring>
 #include <iterator>
 
+#include "net/Messages.h"
 #include "net/Wire.h"
 #include "server/MessageView.h"
-#include "server/Replies.h"
 
 namespace server {
 namespace {
@@ -99,12 +99,12 @@ std::optional<std::string> TowerHall::Receive(ConnectionId id, std::string_view 
 void TowerHall::OnHello(ConnectionId id) {
     members_[id].greeted = true;
     if (towers_.empty()) {
-        outbox_.Send(id, reply::TowerListEntry(0, {}, {}).Bytes());
+        outbox_.Send(id, wire::build::TowerListEntry(0, {}, {}).Bytes());
         return;
     }
     const int count = static_cast<int>(towers_.size());
     for (const auto& [name, tower] : towers_)
-        outbox_.Send(id, reply::TowerListEntry(count, name, tower.description).Bytes());
+        outbox_.Send(id, wire::build::TowerListEntry(count, name, tower.description).Bytes());
 }
 
 bool TowerHall::RefusedEntry(ConnectionId id, std::string_view action, std::string_view tower,
@@ -163,7 +163,7 @@ void TowerHall::Refuse(ConnectionId id, std::string_view action, std::string_vie
     ++counters_.refused;
     log_.Info(ConnectionTag(id) + " refused to " + std::string(action) + " tower " + Quoted(tower) + " for " + Quoted(ringer) +
               ": " + std::string(notice));
-    outbox_.Send(id, reply::ServerNotice(notice).Bytes());
+    outbox_.Send(id, wire::build::ServerNotice(notice).Bytes());
 }
 
 void TowerHall::Enter(ConnectionId id, Tower& tower, std::string_view ringer) {
@@ -178,12 +178,12 @@ void TowerHall::Enter(ConnectionId id, Tower& tower, std::string_view ringer) {
 
     // The newcomer first learns the tower, then everyone in it, itself included;
     // everyone else learns of the newcomer.
-    outbox_.Send(id, reply::TowerEntered(tower.name).Bytes());
+    outbox_.Send(id, wire::build::TowerEntered(tower.name).Bytes());
     for (const auto& [name, ringerId] : tower.ringers) {
         const Member& present = members_[ringerId];
-        outbox_.Send(id, reply::RingerInfo(tower.bellCount, name, present.bells, present.conductor).Bytes());
+        outbox_.Send(id, wire::build::RingerInfo(tower.bellCount, name, present.bells, present.conductor).Bytes());
     }
-    const MessageBuffer arrival = reply::RingerInfo(tower.bellCount, member.name, {}, false);
+    const MessageBuffer arrival = wire::build::RingerInfo(tower.bellCount, member.name, {}, false);
     for (const ConnectionId other : tower.members)
         if (other != id) outbox_.Send(other, arrival.Bytes());
 }
@@ -220,7 +220,7 @@ void TowerHall::OnRingerInfo(ConnectionId id, std::string_view message) {
     // The allocation ends with the last ringer in name order.
     sender.allocating = target != std::prev(tower.ringers.end());
     sender.lastAllocated = ringer.name;
-    Broadcast(tower, reply::RingerInfo(tower.bellCount, ringer.name, ringer.bells, conductor).Bytes());
+    Broadcast(tower, wire::build::RingerInfo(tower.bellCount, ringer.name, ringer.bells, conductor).Bytes());
 }
 
 void TowerHall::OnStrike(ConnectionId id, std::string_view message) {
@@ -245,7 +245,7 @@ void TowerHall::OnChat(ConnectionId id, std::string_view message) {
     const std::string_view line = ReadText(message, wire::chat::kText);
     if (line.empty()) return Drop(id, "Chat", "an empty line");
     // The name slot always carries the sender's own name, whatever it sent.
-    Broadcast(*sender.tower, reply::Chat(sender.name, line).Bytes());
+    Broadcast(*sender.tower, wire::build::Chat(sender.name, line).Bytes());
 }
 
 void TowerHall::OnCall(ConnectionId id, std::string_view message) {
@@ -254,7 +254,7 @@ void TowerHall::OnCall(ConnectionId id, std::string_view message) {
     if (!sender.conductor) return Drop(id, "Call", "only the conductor calls");
     const std::string_view text = ReadText(message, wire::call::kText);
     if (text.empty()) return Drop(id, "Call", "an empty call");
-    Broadcast(*sender.tower, reply::Call(text).Bytes());
+    Broadcast(*sender.tower, wire::build::Call(text).Bytes());
 }
 
 void TowerHall::Drop(ConnectionId id, const char* what, const char* why) {
@@ -281,7 +281,7 @@ void TowerHall::Disconnect(ConnectionId id) {
                       " towers open)");
             towers_.erase(towers_.find(tower->name));
         } else {
-            const MessageBuffer left = reply::RingerLeft(member.name);
+            const MessageBuffer left = wire::build::RingerLeft(member.name);
             for (const ConnectionId other : tower->members) outbox_.Send(other, left.Bytes());
         }
     }

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "net/Messages.h"
 #include "server/Framing.h"
 #include "server/OutputQueue.h"
-#include "server/Replies.h"
 
 namespace server {
 namespace {
@@ -138,7 +138,7 @@ void TowerServer::OnAccepted(tcp::socket socket) {
         // The notice goes out, then the server's side is shut; the socket closes
         // when the client has closed its side or the linger time is up, so the
         // notice is not lost to a reset.
-        Queue(connection, reply::ServerNotice(kNoticeServerFull).Bytes());
+        Queue(connection, wire::build::ServerNotice(kNoticeServerFull).Bytes());
         AddDeadline(connection, Deadline::Kind::TurnAway, kTurnAwayLinger);
         WaitReadable(connection);
         return;

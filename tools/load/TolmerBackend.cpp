@@ -1,6 +1,6 @@
 #include "tools/load/TolmerBackend.h"
 
-#include "net/MessageBuffer.h"
+#include "net/Messages.h"
 #include "net/Wire.h"
 
 namespace load {
@@ -11,13 +11,7 @@ void AppendMessage(const MessageBuffer& message, ByteQueue& out) { out.Append(me
 
 void AppendRingerInfo(int bellCount, const std::string& name, std::string_view bells, bool conductor,
                       ByteQueue& out) {
-    MessageBuffer info;
-    info.Create(wire::ringerInfo::kSize, wire::ringerInfo::kType, wire::kThirdWord);
-    info.PutU16(wire::ringerInfo::kBellCount, static_cast<unsigned>(bellCount));
-    info.PutString(wire::ringerInfo::kName, name);
-    info.PutString(wire::ringerInfo::kBells, bells);
-    info.PutU16(wire::ringerInfo::kConductor, conductor ? 1 : 0);
-    AppendMessage(info, out);
+    AppendMessage(wire::build::RingerInfo(bellCount, name, bells, conductor), out);
 }
 
 // A string slot's text, read only as far as the message goes.
@@ -35,22 +29,12 @@ std::string TolmerBackend::TowerName(int tower) { return "load-" + std::to_strin
 std::string TolmerBackend::RingerName(int ringer) { return "ringer-" + std::to_string(ringer + 1); }
 
 void TolmerBackend::Enter(const Client& client, ByteQueue& out) const {
-    MessageBuffer hello;
-    hello.Create(wire::hello::kSize, wire::hello::kType, wire::kThirdWord);
-    AppendMessage(hello, out);
-
-    MessageBuffer enter;
+    AppendMessage(wire::build::Hello(), out);
     if (client.ringer == 0) {
-        enter.Create(wire::startTower::kSize, wire::startTower::kType, wire::kThirdWord);
-        enter.PutString(wire::startTower::kTower, TowerName(client.tower));
-        enter.PutString(wire::startTower::kDescription, "tolmer-load");
-        enter.PutString(wire::startTower::kRinger, RingerName(client.ringer));
+        AppendMessage(wire::build::StartTower(TowerName(client.tower), "tolmer-load", RingerName(client.ringer)), out);
     } else {
-        enter.Create(wire::joinTower::kSize, wire::joinTower::kType, wire::kThirdWord);
-        enter.PutString(wire::joinTower::kTower, TowerName(client.tower));
-        enter.PutString(wire::joinTower::kRinger, RingerName(client.ringer));
+        AppendMessage(wire::build::JoinTower(TowerName(client.tower), RingerName(client.ringer)), out);
     }
-    AppendMessage(enter, out);
 }
 
 void TolmerBackend::Allocate(const Client& leader, int ringers, ByteQueue& out) const {

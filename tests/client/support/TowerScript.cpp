@@ -12,12 +12,6 @@ namespace testsupport {
 
 namespace {
 
-MessageBuffer Blank(int size, std::uint16_t type) {
-    MessageBuffer message;
-    message.Create(size, type, wire::kThirdWord);
-    return message;
-}
-
 // Cuts the whole messages at the front of the peer's buffer.
 void CutMessages(ScriptedPeer& peer, std::vector<MessageBuffer>& into, std::size_t limit) {
     std::string& bytes = peer.Buffered();
@@ -35,57 +29,25 @@ void CutMessages(ScriptedPeer& peer, std::vector<MessageBuffer>& into, std::size
 }  // namespace
 
 MessageBuffer TowerListEntryMessage(int towerCount, std::string_view tower, std::string_view description) {
-    MessageBuffer m = Blank(wire::towerListEntry::kSize, wire::towerListEntry::kType);
-    m.PutU16(wire::towerListEntry::kCount, static_cast<unsigned>(towerCount) & 0xFFFFu);
-    m.PutString(wire::towerListEntry::kName, tower);
-    m.PutString(wire::towerListEntry::kDescription, description);
-    return m;
+    return wire::build::TowerListEntry(towerCount, tower, description);
 }
 
-MessageBuffer TowerEnteredMessage(std::string_view tower) {
-    MessageBuffer m = Blank(wire::towerEntered::kSize, wire::towerEntered::kType);
-    m.PutString(wire::towerEntered::kTower, tower);
-    return m;
-}
+MessageBuffer TowerEnteredMessage(std::string_view tower) { return wire::build::TowerEntered(tower); }
 
 MessageBuffer RingerInfoMessage(int bellCount, std::string_view ringer, std::string_view bells, bool conductor) {
-    MessageBuffer m = Blank(wire::ringerInfo::kSize, wire::ringerInfo::kType);
-    m.PutU16(wire::ringerInfo::kBellCount, static_cast<unsigned>(bellCount));
-    m.PutString(wire::ringerInfo::kName, ringer);
-    m.PutString(wire::ringerInfo::kBells, bells);
-    m.PutU16(wire::ringerInfo::kConductor, conductor ? 1u : 0u);
-    return m;
+    return wire::build::RingerInfo(bellCount, ringer, bells, conductor);
 }
 
-MessageBuffer RingerLeftMessage(std::string_view ringer) {
-    MessageBuffer m = Blank(wire::ringerLeft::kSize, wire::ringerLeft::kType);
-    m.PutString(wire::ringerLeft::kName, ringer);
-    return m;
-}
+MessageBuffer RingerLeftMessage(std::string_view ringer) { return wire::build::RingerLeft(ringer); }
 
-MessageBuffer ChatMessage(std::string_view ringer, std::string_view line) {
-    MessageBuffer m = Blank(wire::chat::kSize, wire::chat::kType);
-    m.PutString(wire::chat::kName, ringer);
-    m.PutString(wire::chat::kText, line);
-    return m;
-}
+MessageBuffer ChatMessage(std::string_view ringer, std::string_view line) { return wire::build::Chat(ringer, line); }
 
-MessageBuffer CallMessage(std::string_view text) {
-    MessageBuffer m = Blank(wire::call::kSize, wire::call::kType);
-    m.PutString(wire::call::kText, text);
-    return m;
-}
+MessageBuffer CallMessage(std::string_view text) { return wire::build::Call(text); }
 
 MessageBuffer StrikeMessage(int bell, int stroke, int sequence, int ping, int length) {
-    MessageBuffer m = Blank(length, wire::strike::kType);
-    m.PutU16(wire::strike::kBell, static_cast<unsigned>(bell));
-    m.PutU16(wire::strike::kStroke, static_cast<unsigned>(stroke));
-    if (length >= wire::strike::kSequence + 2) {
-        m.PutU16(wire::strike::kSequence, static_cast<unsigned>(sequence) & 0xFFFFu);
-    }
-    if (length >= wire::strike::kPing + 2) {
-        m.PutU16(wire::strike::kPing, static_cast<unsigned>(ping) & 0xFFFFu);
-    }
+    // A shorter strike is the full one cut off, its length word saying so.
+    MessageBuffer m = wire::build::Strike(bell, stroke, sequence, ping).Left(static_cast<std::size_t>(length));
+    m.PutU16(wire::kLengthOffset, static_cast<unsigned>(length));
     return m;
 }
 
@@ -128,20 +90,6 @@ std::vector<MessageBuffer> TakeMessagesWithin(WindowUnderTest& w, int ms) {
     w.Peer().ReadAvailable();
     CutMessages(w.Peer(), messages, static_cast<std::size_t>(-1));
     return messages;
-}
-
-StrikeFields ReadStrike(const MessageBuffer& message) {
-    return {message.GetU16(wire::strike::kBell), message.GetU16(wire::strike::kStroke),
-            message.GetU16(wire::strike::kSequence), message.GetU16(wire::strike::kPing)};
-}
-
-RingerFields ReadRingerInfo(const MessageBuffer& message) {
-    return {message.GetU16(wire::ringerInfo::kBellCount), message.GetString(wire::ringerInfo::kName),
-            message.GetString(wire::ringerInfo::kBells), message.GetU16(wire::ringerInfo::kConductor) != 0};
-}
-
-std::uint16_t TypeOf(const MessageBuffer& message) {
-    return message.GetU16(wire::kTypeOffset);
 }
 
 BellSlot* SlotOfBell(TowerWindow& window, int bell) {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/TowerWindow.h"
-#include "net/MessageBuffer.h"
+#include "net/Messages.h"
 #include "platform/Controls.h"
 #include "tests/client/support/ClientHarness.h"
 
@@ -55,21 +55,11 @@ std::vector<MessageBuffer> TakeMessages(WindowUnderTest& w, std::size_t count, i
 // Every whole message the window sends within the given time.
 std::vector<MessageBuffer> TakeMessagesWithin(WindowUnderTest& w, int ms);
 
-struct StrikeFields {
-    int bell, stroke, sequence, ping;
-    friend bool operator==(const StrikeFields&, const StrikeFields&) = default;
-};
-StrikeFields ReadStrike(const MessageBuffer& message);
-
-struct RingerFields {
-    int bellCount;
-    std::string name;
-    std::string bells;
-    bool conductor;
-    friend bool operator==(const RingerFields&, const RingerFields&) = default;
-};
-RingerFields ReadRingerInfo(const MessageBuffer& message);
-std::uint16_t TypeOf(const MessageBuffer& message);
+using StrikeFields = wire::StrikeFields;
+using wire::ReadStrike;
+using RingerFields = wire::RingerInfoFields;
+using wire::ReadRingerInfo;
+using wire::TypeOf;
 
 // The column that shows this bell, or nullptr.
 BellSlot* SlotOfBell(TowerWindow& window, int bell);
