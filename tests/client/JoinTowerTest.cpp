@@ -41,31 +41,6 @@ std::string JoinTowerBytes(const std::string& tower, const std::string& ringer) 
     return RequestBytes(m::kSize, m::kType, {{m::kTower, tower}, {m::kRinger, ringer}});
 }
 
-MessageBuffer NoticeMessage(const std::string& text) {
-    MessageBuffer m;
-    m.Create(wire::serverNotice::kSize, wire::serverNotice::kType, wire::kThirdWord);
-    m.PutString(wire::serverNotice::kText, text);
-    return m;
-}
-
-// An action on the Start/Join dialog; one that leaves it open is a failure,
-// and the dialog is cancelled so that the test goes on.
-DialogScript::Action OnJoinDialog(std::function<void(JoinTowerDialog&)> body) {
-    return [body = std::move(body)](platform::Dialog& d) {
-        auto* join = dynamic_cast<JoinTowerDialog*>(&d);
-        if (join == nullptr) {
-            ADD_FAILURE() << "another dialog opened: " << d.Template().caption;
-            d.EndDialog(platform::IDCANCEL);
-            return;
-        }
-        body(*join);
-        if (join->IsRunning()) {
-            ADD_FAILURE() << "the dialog is still open";
-            join->EndDialog(platform::IDCANCEL);
-        }
-    };
-}
-
 std::vector<std::string> ListedRows(JoinTowerDialog& d) {
     std::vector<std::string> rows;
     for (int row = 0; row < d.towerListView.GetItemCount(); ++row)
@@ -284,7 +259,7 @@ TEST(JoinTowerNotice, BeforeEnteringTheNoticeIsShownAndTheDialogOfferedAgain) {
     }));
     AnnounceTowers(w, 1, {{"Abbey", "old"}});
     ASSERT_EQ(w.TakeBytes(wire::startTower::kSize), StartTowerBytes("Abbey", "", "Ann"));
-    w.Peer().Send(NoticeMessage("A tower of that name is already open."));
+    w.Peer().Send(wire::build::ServerNotice("A tower of that name is already open."));
     ASSERT_TRUE(platform::PumpUntil([&] { return w.Window().HasEnded(); }, 5000));
     EXPECT_EQ(script.Opened(), 2);
     EXPECT_EQ(rowsAgain, std::vector<std::string>{"Abbey|old"});
@@ -306,7 +281,7 @@ TEST(JoinTowerNotice, InATowerTheNoticeIsOnlyShown) {
     AnnounceTowers(w, 1, {{"Abbey", ""}});
     ASSERT_EQ(w.TakeBytes(wire::joinTower::kSize), JoinTowerBytes("Abbey", "Ann"));
     ASSERT_TRUE(w.SendAndWait(TowerEnteredMessage("Abbey"), [&] { return w.Window().currentTower == "Abbey"; }));
-    ASSERT_TRUE(w.SendAndWait(NoticeMessage("The tower closes at nine"), [&] { return !boxes.Texts().empty(); }));
+    ASSERT_TRUE(w.SendAndWait(wire::build::ServerNotice("The tower closes at nine"), [&] { return !boxes.Texts().empty(); }));
     w.Settle(100);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The tower closes at nine"});
     EXPECT_EQ(script.Opened(), 1);

@@ -14,16 +14,6 @@ using namespace testsupport;
 
 namespace {
 
-// The rows of the ringers list as "name|bells|ping" lines, top to bottom.
-std::vector<std::string> Rows(TowerWindow& window, bool withPing = false) {
-    std::vector<std::string> rows;
-    platform::ListView& list = window.ringerListView;
-    for (int row = 0; row < list.GetItemCount(); ++row)
-        rows.push_back(list.GetItemText(row, 0) + "|" + list.GetItemText(row, 1) +
-                       (withPing ? "|" + list.GetItemText(row, 2) : ""));
-    return rows;
-}
-
 // Presses the key shown on the button to ring next of the ringer's bell, as
 // the ringer would, and waits until every window has moved that bell.
 bool RingByKey(TowerWindow& ringer, int bell, const std::vector<TowerWindow*>& everyone) {

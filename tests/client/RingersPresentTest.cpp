@@ -12,14 +12,6 @@ using namespace testsupport;
 
 namespace {
 
-// The ringers list from the top: "name|bells column".
-std::vector<std::string> Rows(TowerWindow& window) {
-    std::vector<std::string> rows;
-    for (int row = 0; row < window.ringerListView.GetItemCount(); ++row)
-        rows.push_back(window.ringerListView.GetItemText(row, 0) + "|" + window.ringerListView.GetItemText(row, 1));
-    return rows;
-}
-
 // Sends the message, then a tower list entry that can never complete the
 // list, and waits for that: by then the message has been handled.
 void SendHandled(WindowUnderTest& w, const MessageBuffer& message) {

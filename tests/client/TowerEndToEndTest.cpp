@@ -14,35 +14,11 @@ using namespace testsupport;
 
 namespace {
 
-std::vector<std::string> Rows(TowerWindow& window) {
-    std::vector<std::string> rows;
-    for (int row = 0; row < window.ringerListView.GetItemCount(); ++row)
-        rows.push_back(window.ringerListView.GetItemText(row, 0) + "|" + window.ringerListView.GetItemText(row, 1));
-    return rows;
-}
-
 std::vector<std::string> Listed(JoinTowerDialog& join) {
     std::vector<std::string> rows;
     for (int row = 0; row < join.towerListView.GetItemCount(); ++row)
         rows.push_back(join.towerListView.GetItemText(row, 0) + "|" + join.towerListView.GetItemText(row, 1));
     return rows;
-}
-
-// Runs the body on the Start/Join dialog; cancels it if it stays open.
-DialogScript::Action OnJoinDialog(std::function<void(JoinTowerDialog&)> body) {
-    return [body = std::move(body)](platform::Dialog& d) {
-        auto* join = dynamic_cast<JoinTowerDialog*>(&d);
-        if (join == nullptr) {
-            ADD_FAILURE() << "another dialog opened: " << d.Template().caption;
-            d.EndDialog(platform::IDCANCEL);
-            return;
-        }
-        body(*join);
-        if (join->IsRunning()) {
-            ADD_FAILURE() << "the dialog is still open";
-            join->EndDialog(platform::IDCANCEL);
-        }
-    };
 }
 
 bool AllShow(const std::vector<TowerWindow*>& windows, const std::vector<std::string>& rows) {

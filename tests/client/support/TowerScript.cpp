@@ -1,5 +1,7 @@
 #include "tests/client/support/TowerScript.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 #include "lobby/JoinTowerDialog.h"
@@ -122,6 +124,31 @@ bool ChooseBells(BellsDialog& dialog, const std::vector<std::string>& byBell) {
         found = ChooseEntry(*dialog.bellCombos[bell - 1], name) && found;
     }
     return found;
+}
+
+std::vector<std::string> Rows(TowerWindow& window, bool withPing) {
+    std::vector<std::string> rows;
+    const platform::ListView& list = window.ringerListView;
+    for (int row = 0; row < list.GetItemCount(); ++row)
+        rows.push_back(list.GetItemText(row, 0) + "|" + list.GetItemText(row, 1) +
+                       (withPing ? "|" + list.GetItemText(row, 2) : ""));
+    return rows;
+}
+
+DialogScript::Action OnJoinDialog(std::function<void(JoinTowerDialog&)> body) {
+    return [body = std::move(body)](platform::Dialog& d) {
+        auto* join = dynamic_cast<JoinTowerDialog*>(&d);
+        if (join == nullptr) {
+            ADD_FAILURE() << "another dialog opened: " << d.Template().caption;
+            d.EndDialog(platform::IDCANCEL);
+            return;
+        }
+        body(*join);
+        if (join->IsRunning()) {
+            ADD_FAILURE() << "the dialog is still open";
+            join->EndDialog(platform::IDCANCEL);
+        }
+    };
 }
 
 std::unique_ptr<TowerWindow> OpenWindowOn(std::uint16_t port) {

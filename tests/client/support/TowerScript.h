@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +21,7 @@
 #include "tests/client/support/ClientHarness.h"
 
 class BellsDialog;
+class JoinTowerDialog;
 
 namespace testsupport {
 
@@ -61,6 +63,13 @@ using RingerFields = wire::RingerInfoFields;
 using wire::ReadRingerInfo;
 using wire::TypeOf;
 
+// The ringers list from the top, one "name|bells column" line per row
+// ("|ping column" added when asked).
+std::vector<std::string> Rows(TowerWindow& window, bool withPing = false);
+// A dialog action that runs the body on the Start/Join dialog; another
+// dialog, or the dialog still open afterwards, is a failure, and the dialog
+// is cancelled so that the test goes on.
+DialogScript::Action OnJoinDialog(std::function<void(JoinTowerDialog&)> body);
 // The column that shows this bell, or nullptr.
 BellSlot* SlotOfBell(TowerWindow& window, int bell);
 // The ringers list's text of the ringer's row in the given column; "" when
