@@ -10,6 +10,7 @@
 #include <string>
 
 #include "net/MessageBuffer.h"
+#include "net/Messages.h"
 #include "platform/Controls.h"
 #include "platform/Dialog.h"
 #include "platform/Font.h"
@@ -52,20 +53,20 @@ public:
     void OnConnectionLost();
 
     // Tower list and joining (lobby/).
-    void OnTowerListEntry(const MessageBuffer& message);
+    void OnTowerListEntry(const wire::TowerListEntry& message);
     void RunJoinDialog();
-    void OnServerNotice(const MessageBuffer& message);
+    void OnServerNotice(const wire::ServerNotice& message);
 
     // Ringers present (lobby/).
-    void OnRingerInfo(const MessageBuffer& message);
-    void OnRingerLeft(const MessageBuffer& message);
-    void OnTowerEntered(const MessageBuffer& message);
+    void OnRingerInfo(const wire::RingerInfo& message);
+    void OnRingerLeft(const wire::RingerLeft& message);
+    void OnTowerEntered(const wire::TowerEntered& message);
     int FindRingerRow(std::int32_t itemId);
     static int CompareRingerRows(std::intptr_t data1, std::intptr_t data2, std::intptr_t list);
 
     // Chat and message buttons (lobby/).
     void OnSend();
-    void OnChatMessage(const MessageBuffer& message);
+    void OnChatMessage(const wire::Chat& message);
     void UpdateMessageCaptions();
     void OnMessageButton(int k);
     void OnMessages();
@@ -76,7 +77,7 @@ public:
     // Ringing (ringing/).
     void LayOutBells();
     void OnBellButton(int position, bool upperRow);
-    void OnStrikeMessage(const MessageBuffer& message);
+    void OnStrikeMessage(const wire::Strike& message);
     static std::int32_t NowMs();
     platform::SoundDeviceId OpenBellSound(const std::string& fileName);
     void AssignSoundLabels();
@@ -84,7 +85,7 @@ public:
     void RecordPing(const std::string& ringerName, std::int16_t value);
     void OnSettings();
     void OnActivate(bool active) override;
-    void OnCallMessage(const MessageBuffer& message);
+    void OnCallMessage(const wire::Call& message);
 
     // Members, in the order the window declares them.
     platform::Button sendButton;

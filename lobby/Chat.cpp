@@ -7,11 +7,7 @@ void TowerWindow::OnSend() {
     const std::string text = chatEntry.GetWindowText();
     if (text.empty()) return;
 
-    MessageBuffer message;
-    message.Create(wire::chat::kSize, wire::chat::kType, wire::kThirdWord);
-    message.PutString(wire::chat::kName, ownName);
-    message.PutString(wire::chat::kText, text);
-    QueueMessage(message);
+    QueueMessage(wire::Build(wire::Chat{ownName, text}));
 
     // The line shows when the server relays it back. Taking the focus off the
     // chat line lets the next key ring a bell again.
@@ -19,10 +15,9 @@ void TowerWindow::OnSend() {
     sendButton.SetFocus();
 }
 
-void TowerWindow::OnChatMessage(const MessageBuffer& message) {
-    const std::string name = message.GetString(wire::chat::kName);
-    const std::string line = message.GetString(wire::chat::kText);
-    chatDisplay.SetWindowText(PrependChatLine(chatDisplay.GetWindowText(), name, line));
+void TowerWindow::OnChatMessage(const wire::Chat& message) {
+    chatDisplay.SetWindowText(
+        PrependChatLine(chatDisplay.GetWindowText(), std::string(message.name), std::string(message.line)));
 }
 
 void TowerWindow::UpdateMessageCaptions() {
@@ -39,10 +34,7 @@ void TowerWindow::OnMessageButton(int k) {
     const std::string& text = messageTexts[k - 1];
     if (text.empty()) return;
 
-    MessageBuffer message;
-    message.Create(wire::call::kSize, wire::call::kType, wire::kThirdWord);
-    message.PutString(wire::call::kText, text);
-    QueueMessage(message);
+    QueueMessage(wire::Build(wire::Call{text}));
 }
 
 void TowerWindow::OnMessages() {

@@ -15,12 +15,12 @@ void AppendRingerRow(platform::ListView& list, const Ringer& ringer) {
 
 }  // namespace
 
-void TowerWindow::OnRingerInfo(const MessageBuffer& message) {
+void TowerWindow::OnRingerInfo(const wire::RingerInfo& message) {
     // The count first, so that a relayout below already uses it.
-    bellCount = message.GetU16(wire::ringerInfo::kBellCount);
-    const std::string name = message.GetString(wire::ringerInfo::kName);
-    const std::string bells = message.GetString(wire::ringerInfo::kBells);
-    const bool conductor = message.GetU16(wire::ringerInfo::kConductor) != 0;
+    bellCount = message.bellCount;
+    const std::string name(message.name);
+    const std::string bells(message.bells);
+    const bool conductor = message.conductor;
 
     if (Ringer* ringer = ringers.FindRinger(name); ringer == nullptr) {
         const Ringer& newcomer = ringers.AddRinger(name, bells, conductor);
@@ -49,8 +49,8 @@ void TowerWindow::OnRingerInfo(const MessageBuffer& message) {
     ringerListView.SortItems(CompareRingerRows, reinterpret_cast<std::intptr_t>(&ringerListView));
 }
 
-void TowerWindow::OnRingerLeft(const MessageBuffer& message) {
-    const std::string name = message.GetString(wire::ringerLeft::kName);
+void TowerWindow::OnRingerLeft(const wire::RingerLeft& message) {
+    const std::string name(message.name);
     const Ringer* ringer = ringers.FindRinger(name);
     if (ringer == nullptr) return;
     const bool rangBells = !ringer->bells.empty() || ringer->conductor;
@@ -62,12 +62,12 @@ void TowerWindow::OnRingerLeft(const MessageBuffer& message) {
     if (rangBells) LayOutBells();
 }
 
-void TowerWindow::OnTowerEntered(const MessageBuffer& message) {
+void TowerWindow::OnTowerEntered(const wire::TowerEntered& message) {
     ringers.ClearRingers();
     // Rows of an earlier tower would name ringers the table no longer holds.
     ringerListView.DeleteAllItems();
     bellCount = 0;
-    currentTower = message.GetString(wire::towerEntered::kTower);
+    currentTower = message.tower;
 }
 
 int TowerWindow::FindRingerRow(std::int32_t itemId) {

@@ -4,14 +4,11 @@
 #include "lobby/JoinTowerDialog.h"
 #include "platform/MessageBox.h"
 
-void TowerWindow::OnTowerListEntry(const MessageBuffer& message) {
-    // Read as signed: a count above 32767 can never match the list.
-    const auto count = static_cast<std::int16_t>(message.GetU16(wire::towerListEntry::kCount));
-    const std::string name = message.GetString(wire::towerListEntry::kName);
-    const std::string description = message.GetString(wire::towerListEntry::kDescription);
+void TowerWindow::OnTowerListEntry(const wire::TowerListEntry& message) {
     // With no towers the server sends one entry with count 0 and no name.
-    if (!name.empty()) towerList[name] = description;
-    if (count == static_cast<std::ptrdiff_t>(towerList.size())) RunJoinDialog();
+    if (!message.name.empty()) towerList[std::string(message.name)] = message.description;
+    // The count is signed: one above 32767 can never match the list.
+    if (message.count == static_cast<std::ptrdiff_t>(towerList.size())) RunJoinDialog();
 }
 
 void TowerWindow::RunJoinDialog() {
@@ -23,22 +20,15 @@ void TowerWindow::RunJoinDialog() {
         return;
     }
     ownName = dialog.userName;
-    MessageBuffer request;
     if (dialog.startNew) {
-        request.Create(wire::startTower::kSize, wire::startTower::kType, wire::kThirdWord);
-        request.PutString(wire::startTower::kTower, dialog.towerName);
-        request.PutString(wire::startTower::kDescription, dialog.description);
-        request.PutString(wire::startTower::kRinger, dialog.userName);
+        QueueMessage(wire::Build(wire::StartTower{dialog.towerName, dialog.description, dialog.userName}));
     } else {
-        request.Create(wire::joinTower::kSize, wire::joinTower::kType, wire::kThirdWord);
-        request.PutString(wire::joinTower::kTower, dialog.towerName);
-        request.PutString(wire::joinTower::kRinger, dialog.userName);
+        QueueMessage(wire::Build(wire::JoinTower{dialog.towerName, dialog.userName}));
     }
-    QueueMessage(request);
 }
 
-void TowerWindow::OnServerNotice(const MessageBuffer& message) {
-    platform::MessageBox(message.GetString(wire::serverNotice::kText));
+void TowerWindow::OnServerNotice(const wire::ServerNotice& message) {
+    platform::MessageBox(std::string(message.text));
     // Before entering a tower the user chooses again, from the same list.
     if (currentTower.empty()) RunJoinDialog();
 }

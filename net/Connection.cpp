@@ -2,9 +2,8 @@
 // driven by socket notifications, never reopened. Incoming bytes are cut into
 // messages by their length field and dispatched by type; outgoing messages
 // leave through the send queue in the order they were queued.
-#include <stdexcept>
-
 #include "app/TowerWindow.h"
+#include "net/Framing.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 
@@ -55,9 +54,7 @@ void TowerWindow::ConnectToServer() {
 }
 
 void TowerWindow::OnConnected() {
-    MessageBuffer hello;
-    hello.Create(wire::hello::kSize, wire::hello::kType, wire::kThirdWord);
-    QueueMessage(hello);
+    QueueMessage(wire::Build(wire::Hello{}));
     // The tower list that answers Hello starts from nothing.
     towerList.clear();
 }
@@ -107,10 +104,11 @@ void TowerWindow::OnReceive() {
     while (n > 0) {
         receiveBuffer.Append(block, static_cast<std::size_t>(n));
         // A handler may run a dialog in which further messages arrive and are
-        // handled, so the buffer's length is read afresh on every round.
-        while (receiveBuffer.Length() >= static_cast<std::size_t>(wire::kTakeOutThreshold) &&
-               receiveBuffer.Length() >= receiveBuffer.GetU16(wire::kLengthOffset)) {
-            if (receiveBuffer.GetU16(wire::kLengthOffset) < wire::kHeaderSize) {
+        // handled, so the buffer is looked at afresh on every round.
+        for (;;) {
+            const wire::FrameStatus status = wire::ScanFrame(receiveBuffer.Bytes(), wire::kFromServer).status;
+            if (status == wire::FrameStatus::Incomplete) break;
+            if (status == wire::FrameStatus::Invalid) {
                 // A length that cannot hold its own header would never leave the buffer.
                 OnConnectionLost();
                 return;
@@ -123,28 +121,42 @@ void TowerWindow::OnReceive() {
 }
 
 void TowerWindow::HandleMessage() {
-    const std::size_t length = receiveBuffer.GetU16(wire::kLengthOffset);
+    const std::size_t length = wire::ScanFrame(receiveBuffer.Bytes(), wire::kFromServer).length;
     // The message leaves the buffer before its handler runs.
     const MessageBuffer message = receiveBuffer.Left(length);
     receiveBuffer.RemoveFront(length);
-    const std::uint16_t type = message.GetU16(wire::kTypeOffset);
-    try {
-        switch (type) {
-        case wire::ringerInfo::kType: OnRingerInfo(message); break;
-        case wire::call::kType: OnCallMessage(message); break;
-        case wire::strike::kType: OnStrikeMessage(message); break;
-        case wire::ringerLeft::kType: OnRingerLeft(message); break;
-        case wire::chat::kType: OnChatMessage(message); break;
-        case wire::towerListEntry::kType: OnTowerListEntry(message); break;
-        case wire::towerEntered::kType: OnTowerEntered(message); break;
-        case wire::serverNotice::kType: OnServerNotice(message); break;
-        default: MessageBox(Format("Incoming message has unexpected message type : %d", type)); break;
-        }
-    } catch (const std::out_of_range&) {
-        // A message shorter than the fields its handler reads: the server
-        // cannot be trusted any further, as if the connection were lost.
-        OnConnectionLost();
+
+    // Decoded once, here; a message shorter than the fields of its type means
+    // the server cannot be trusted any further, as if the connection were lost.
+    const std::string_view bytes = message.Bytes();
+    bool whole = true;
+    const auto handle = [&](const auto& decoded, auto handler) {
+        if (decoded) (this->*handler)(*decoded);
+        else whole = false;
+    };
+    const std::uint16_t number = wire::TypeOf(bytes);
+    const auto unexpected = [&] { MessageBox(Format("Incoming message has unexpected message type : %d", number)); };
+    const auto type = wire::ToMessageType(number);
+    if (!type) return unexpected();
+    switch (*type) {
+        case wire::MessageType::RingerInfo: handle(wire::ReadRingerInfo(bytes), &TowerWindow::OnRingerInfo); break;
+        case wire::MessageType::Call: handle(wire::ReadCall(bytes), &TowerWindow::OnCallMessage); break;
+        case wire::MessageType::Strike: handle(wire::ReadStrike(bytes), &TowerWindow::OnStrikeMessage); break;
+        case wire::MessageType::RingerLeft: handle(wire::ReadRingerLeft(bytes), &TowerWindow::OnRingerLeft); break;
+        case wire::MessageType::Chat: handle(wire::ReadChat(bytes), &TowerWindow::OnChatMessage); break;
+        case wire::MessageType::TowerListEntry:
+            handle(wire::ReadTowerListEntry(bytes), &TowerWindow::OnTowerListEntry);
+            break;
+        case wire::MessageType::TowerEntered:
+            handle(wire::ReadTowerEntered(bytes), &TowerWindow::OnTowerEntered);
+            break;
+        case wire::MessageType::ServerNotice:
+            handle(wire::ReadServerNotice(bytes), &TowerWindow::OnServerNotice);
+            break;
+        case wire::MessageType::Hello:
+        case wire::MessageType::StartTower: unexpected(); break;
     }
+    if (!whole) OnConnectionLost();
 }
 
 void TowerWindow::OnConnectionLost() {

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "net/ByteOrder.h"
+
 void MessageBuffer::Create(int length, std::uint16_t type, std::uint16_t word) {
     if (length < 0 || length > 0x7FFF) throw std::length_error("MessageBuffer::Create: length out of range");
     bytes_.assign(static_cast<std::size_t>(length), '\0');
@@ -31,26 +33,13 @@ void MessageBuffer::PutString(std::size_t start, std::size_t end, std::string_vi
 }
 
 std::uint16_t MessageBuffer::GetU16(std::size_t offset) const {
-    if (offset >= bytes_.size() || offset + 1 >= bytes_.size())
-        throw std::out_of_range("MessageBuffer::GetU16: offset past the end");
-    const auto lo = static_cast<unsigned char>(bytes_[offset]);
-    const auto hi = static_cast<unsigned char>(bytes_[offset + 1]);
-    return static_cast<std::uint16_t>(lo | (hi << 8));
+    const auto value = wire::ReadU16(bytes_, offset);
+    if (!value) throw std::out_of_range("MessageBuffer::GetU16: offset past the end");
+    return *value;
 }
 
 std::string MessageBuffer::GetString(std::size_t start, std::size_t end) const {
-    std::string result;
-    if (start >= end) return result;
-    const std::size_t width = end - start;
-    std::size_t p = start;
-    if (p >= bytes_.size()) throw std::out_of_range("MessageBuffer::GetString: slot past the end");
-    char b = bytes_[p];
-    while (b != '\0') {
-        result.push_back(b);
-        if (result.size() == width) break;
-        ++p;
-        if (p >= bytes_.size()) throw std::out_of_range("MessageBuffer::GetString: unterminated text past the end");
-        b = bytes_[p];
-    }
-    return result;
+    const auto text = wire::ReadSlot(bytes_, start, end);
+    if (!text) throw std::out_of_range("MessageBuffer::GetString: text past the end");
+    return std::string(*text);
 }

@@ -40,9 +40,38 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace wire {
+
+// The message types, numbered as on the wire. Append, never renumber. Type 9
+// has two names: JoinTower from a client, TowerEntered from the server.
+enum class MessageType : std::uint16_t {
+    Hello = 1,
+    RingerInfo = 2,
+    Call = 3,
+    Strike = 4,
+    RingerLeft = 5,
+    Chat = 6,
+    TowerListEntry = 7,
+    StartTower = 8,
+    JoinTower = 9,
+    TowerEntered = 9,
+    ServerNotice = 10,
+};
+
+inline constexpr std::uint16_t kFirstType = 1;
+inline constexpr std::uint16_t kLastType = 10;
+
+// The type's number in a header's type word.
+constexpr std::uint16_t Number(MessageType type) { return static_cast<std::uint16_t>(type); }
+
+// The type of a header's type word, or nothing for a number no message has.
+constexpr std::optional<MessageType> ToMessageType(std::uint16_t number) {
+    if (number < kFirstType || number > kLastType) return std::nullopt;
+    return static_cast<MessageType>(number);
+}
 
 struct Slot {
     int start;
@@ -65,12 +94,12 @@ inline constexpr int kMaxBells = 12;
 inline constexpr std::string_view kBellSymbols = "1234567890ET";
 
 namespace hello {
-inline constexpr std::uint16_t kType = 1;
+inline constexpr std::uint16_t kType = Number(MessageType::Hello);
 inline constexpr int kSize = 6;
 }  // namespace hello
 
 namespace ringerInfo {
-inline constexpr std::uint16_t kType = 2;
+inline constexpr std::uint16_t kType = Number(MessageType::RingerInfo);
 inline constexpr int kSize = 170;
 inline constexpr int kBellCount = 6;
 inline constexpr Slot kName{8, 88};
@@ -79,13 +108,13 @@ inline constexpr int kConductor = 168;
 }  // namespace ringerInfo
 
 namespace call {
-inline constexpr std::uint16_t kType = 3;
+inline constexpr std::uint16_t kType = Number(MessageType::Call);
 inline constexpr int kSize = 86;
 inline constexpr Slot kText{6, 86};
 }  // namespace call
 
 namespace strike {
-inline constexpr std::uint16_t kType = 4;
+inline constexpr std::uint16_t kType = Number(MessageType::Strike);
 inline constexpr int kSize = 14;
 inline constexpr int kMinSize = 10;  // bell and stroke
 inline constexpr int kBell = 6;
@@ -95,20 +124,20 @@ inline constexpr int kPing = 12;      // present from 14 bytes on
 }  // namespace strike
 
 namespace ringerLeft {
-inline constexpr std::uint16_t kType = 5;
+inline constexpr std::uint16_t kType = Number(MessageType::RingerLeft);
 inline constexpr int kSize = 86;
 inline constexpr Slot kName{6, 86};
 }  // namespace ringerLeft
 
 namespace chat {
-inline constexpr std::uint16_t kType = 6;
+inline constexpr std::uint16_t kType = Number(MessageType::Chat);
 inline constexpr int kSize = 326;
 inline constexpr Slot kName{6, 86};
 inline constexpr Slot kText{86, 326};
 }  // namespace chat
 
 namespace towerListEntry {
-inline constexpr std::uint16_t kType = 7;
+inline constexpr std::uint16_t kType = Number(MessageType::TowerListEntry);
 inline constexpr int kSize = 168;
 inline constexpr int kCount = 6;
 inline constexpr Slot kName{8, 88};
@@ -116,7 +145,7 @@ inline constexpr Slot kDescription{88, 168};
 }  // namespace towerListEntry
 
 namespace startTower {
-inline constexpr std::uint16_t kType = 8;
+inline constexpr std::uint16_t kType = Number(MessageType::StartTower);
 inline constexpr int kSize = 246;
 inline constexpr Slot kTower{6, 86};
 inline constexpr Slot kDescription{86, 166};
@@ -124,25 +153,59 @@ inline constexpr Slot kRinger{166, 246};
 }  // namespace startTower
 
 namespace joinTower {
-inline constexpr std::uint16_t kType = 9;
+inline constexpr std::uint16_t kType = Number(MessageType::JoinTower);
 inline constexpr int kSize = 166;
 inline constexpr Slot kTower{6, 86};
 inline constexpr Slot kRinger{86, 166};
 }  // namespace joinTower
 
 namespace towerEntered {
-inline constexpr std::uint16_t kType = 9;
+inline constexpr std::uint16_t kType = Number(MessageType::TowerEntered);
 inline constexpr int kSize = 86;
 inline constexpr Slot kTower{6, 86};
 }  // namespace towerEntered
 
 namespace serverNotice {
-inline constexpr std::uint16_t kType = 10;
+inline constexpr std::uint16_t kType = Number(MessageType::ServerNotice);
 inline constexpr int kSize = 86;
 inline constexpr Slot kText{6, 86};
 }  // namespace serverNotice
 
 // The largest message a client sends (Chat); the server refuses longer ones.
 inline constexpr int kMaxClientMessage = chat::kSize;
+
+// The size of each message a client sends, or 0 for a type no client sends.
+constexpr int SizeFromClient(MessageType type) {
+    switch (type) {
+        case MessageType::Hello: return hello::kSize;
+        case MessageType::RingerInfo: return ringerInfo::kSize;
+        case MessageType::Call: return call::kSize;
+        case MessageType::Strike: return strike::kSize;
+        case MessageType::Chat: return chat::kSize;
+        case MessageType::StartTower: return startTower::kSize;
+        case MessageType::JoinTower: return joinTower::kSize;
+        case MessageType::RingerLeft:
+        case MessageType::TowerListEntry:
+        case MessageType::ServerNotice: return 0;
+    }
+    return 0;
+}
+
+// The size at which the server sends each type, or 0 for a type it never sends.
+constexpr int SizeFromServer(MessageType type) {
+    switch (type) {
+        case MessageType::RingerInfo: return ringerInfo::kSize;
+        case MessageType::Call: return call::kSize;
+        case MessageType::Strike: return strike::kSize;
+        case MessageType::RingerLeft: return ringerLeft::kSize;
+        case MessageType::Chat: return chat::kSize;
+        case MessageType::TowerListEntry: return towerListEntry::kSize;
+        case MessageType::TowerEntered: return towerEntered::kSize;
+        case MessageType::ServerNotice: return serverNotice::kSize;
+        case MessageType::Hello:
+        case MessageType::StartTower: return 0;
+    }
+    return 0;
+}
 
 }  // namespace wire

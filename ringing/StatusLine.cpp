@@ -15,8 +15,8 @@ void TowerWindow::OnActivate(bool active) {
     }
 }
 
-void TowerWindow::OnCallMessage(const MessageBuffer& message) {
-    statusLine.SetWindowText(message.GetString(wire::call::kText));
+void TowerWindow::OnCallMessage(const wire::Call& message) {
+    statusLine.SetWindowText(std::string(message.text));
     statusLine.SetFont(bigFont);
     // Every call starts the five seconds afresh; OnTimer empties the line.
     SetTimer(TIMER_CALL, kCallShownMs);

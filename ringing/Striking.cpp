@@ -16,22 +16,20 @@ void TowerWindow::OnBellButton(int position, bool upperRow) {
     }
 
     ++strikeSeq;
-    // 14 bytes stay inside the string's own small buffer: no allocation.
-    MessageBuffer strike;
-    strike.Create(wire::strike::kSize, wire::strike::kType, wire::kThirdWord);
-    strike.PutU16(wire::strike::kBell, static_cast<unsigned>(slot.bell));
-    strike.PutU16(wire::strike::kStroke, slot.stroke == 0 ? 1u : 0u);
-    strike.PutU16(wire::strike::kSequence, strikeSeq);
-    strike.PutU16(wire::strike::kPing, static_cast<unsigned>(lastPing) & 0xFFFFu);
+    wire::Strike strike;
+    strike.bell = static_cast<std::uint16_t>(slot.bell);
+    strike.stroke = slot.stroke == 0 ? 1 : 0;
+    strike.sequence = strikeSeq;
+    strike.ping = static_cast<std::uint16_t>(lastPing & 0xFFFF);
 
     lastPing = 0;
     strikeSentAt = NowMs();
-    QueueMessage(strike);
+    QueueMessage(wire::Build(strike));
 }
 
-void TowerWindow::OnStrikeMessage(const MessageBuffer& message) {
-    const int bell = message.GetU16(wire::strike::kBell);
-    const int stroke = message.GetU16(wire::strike::kStroke) != 0 ? 1 : 0;
+void TowerWindow::OnStrikeMessage(const wire::Strike& message) {
+    const int bell = message.bell;
+    const int stroke = message.stroke != 0 ? 1 : 0;
     if (bell == 0) {
         return;
     }
@@ -53,9 +51,7 @@ void TowerWindow::OnStrikeMessage(const MessageBuffer& message) {
 
     // Only the echo of the user's latest strike is timed.
     const std::string& nextKey = stroke == 1 ? slot.lowerKey : slot.upperKey;
-    const std::size_t length = message.Length();
-    if (!nextKey.empty() && length >= wire::strike::kSequence + 2 &&
-        message.GetU16(wire::strike::kSequence) == strikeSeq) {
+    if (!nextKey.empty() && message.sequence == strikeSeq) {
         const std::int32_t elapsed = NowMs() - strikeSentAt;
         if (elapsed == 0) {
             lastPing = 1;  // 0 would report "nothing measured"
@@ -66,8 +62,8 @@ void TowerWindow::OnStrikeMessage(const MessageBuffer& message) {
 
     PlayBellSound(slot);
 
-    if (length >= wire::strike::kPing + 2) {
-        RecordPing(slot.ringerName, static_cast<std::int16_t>(message.GetU16(wire::strike::kPing)));
+    if (message.ping) {
+        RecordPing(slot.ringerName, static_cast<std::int16_t>(*message.ping));
     }
 }
 

@@ -7,24 +7,9 @@
 
 #include "net/Messages.h"
 #include "net/Wire.h"
-#include "server/MessageView.h"
 
 namespace server {
 namespace {
-
-// The size of each message a client sends, or 0 for a type no client sends.
-int ClientMessageSize(std::uint16_t type) {
-    switch (type) {
-        case wire::hello::kType: return wire::hello::kSize;
-        case wire::ringerInfo::kType: return wire::ringerInfo::kSize;
-        case wire::call::kType: return wire::call::kSize;
-        case wire::strike::kType: return wire::strike::kSize;
-        case wire::chat::kType: return wire::chat::kSize;
-        case wire::startTower::kType: return wire::startTower::kSize;
-        case wire::joinTower::kType: return wire::joinTower::kSize;
-        default: return 0;
-    }
-}
 
 // The bells of a bell string as a mask (bit n for bell n), or nothing when the
 // string holds anything but distinct symbols of bells 1 to `bellCount`: the
@@ -73,25 +58,30 @@ std::uint32_t TowerHall::DroppedFrom(ConnectionId id) const {
 }
 
 std::optional<std::string> TowerHall::Receive(ConnectionId id, std::string_view message) {
-    const std::uint16_t type = ReadU16(message, wire::kTypeOffset);
-    const int size = ClientMessageSize(type);
-    if (size == 0) return "message type " + std::to_string(type) + " is not one a client sends";
+    const std::uint16_t number = wire::TypeOf(message);
+    const auto type = wire::ToMessageType(number);
+    const int size = type ? wire::SizeFromClient(*type) : 0;
+    if (size == 0) return "message type " + std::to_string(number) + " is not one a client sends";
     if (message.size() < static_cast<std::size_t>(size))
-        return "message type " + std::to_string(type) + " of " + std::to_string(message.size()) +
+        return "message type " + std::to_string(number) + " of " + std::to_string(message.size()) +
                " bytes is shorter than its " + std::to_string(size);
     Member& sender = members_[id];
-    if (!sender.greeted && type != wire::hello::kType)
-        return "message type " + std::to_string(type) + " before Hello";
-    if (type != wire::ringerInfo::kType) sender.allocating = false;
+    if (!sender.greeted && *type != wire::MessageType::Hello)
+        return "message type " + std::to_string(number) + " before Hello";
+    if (*type != wire::MessageType::RingerInfo) sender.allocating = false;
 
-    switch (type) {
-        case wire::hello::kType: OnHello(id); break;
-        case wire::ringerInfo::kType: OnRingerInfo(id, message); break;
-        case wire::call::kType: OnCall(id, message); break;
-        case wire::strike::kType: OnStrike(id, message); break;
-        case wire::chat::kType: OnChat(id, message); break;
-        case wire::startTower::kType: OnStartTower(id, message); break;
-        case wire::joinTower::kType: OnJoinTower(id, message); break;
+    // Every message is at its full size, so every reader finds its fields.
+    switch (*type) {
+        case wire::MessageType::Hello: OnHello(id); break;
+        case wire::MessageType::RingerInfo: OnRingerInfo(id, *wire::ReadRingerInfo(message)); break;
+        case wire::MessageType::Call: OnCall(id, *wire::ReadCall(message)); break;
+        case wire::MessageType::Strike: OnStrike(id, *wire::ReadStrike(message)); break;
+        case wire::MessageType::Chat: OnChat(id, *wire::ReadChat(message)); break;
+        case wire::MessageType::StartTower: OnStartTower(id, *wire::ReadStartTower(message)); break;
+        case wire::MessageType::JoinTower: OnJoinTower(id, *wire::ReadJoinTower(message)); break;
+        case wire::MessageType::RingerLeft:
+        case wire::MessageType::TowerListEntry:
+        case wire::MessageType::ServerNotice: break;  // refused above: no client sends these
     }
     return std::nullopt;
 }
@@ -99,12 +89,12 @@ std::optional<std::string> TowerHall::Receive(ConnectionId id, std::string_view 
 void TowerHall::OnHello(ConnectionId id) {
     members_[id].greeted = true;
     if (towers_.empty()) {
-        outbox_.Send(id, wire::build::TowerListEntry(0, {}, {}).Bytes());
+        outbox_.Send(id, wire::Build(wire::TowerListEntry{}).Bytes());
         return;
     }
-    const int count = static_cast<int>(towers_.size());
+    const auto count = static_cast<std::int16_t>(towers_.size());
     for (const auto& [name, tower] : towers_)
-        outbox_.Send(id, wire::build::TowerListEntry(count, name, tower.description).Bytes());
+        outbox_.Send(id, wire::Build(wire::TowerListEntry{count, name, tower.description}).Bytes());
 }
 
 bool TowerHall::RefusedEntry(ConnectionId id, std::string_view action, std::string_view tower,
@@ -124,10 +114,9 @@ bool TowerHall::RefusedEntry(ConnectionId id, std::string_view action, std::stri
     return false;
 }
 
-void TowerHall::OnStartTower(ConnectionId id, std::string_view message) {
-    namespace m = wire::startTower;
-    const std::string_view name = ReadText(message, m::kTower);
-    const std::string_view ringer = ReadText(message, m::kRinger);
+void TowerHall::OnStartTower(ConnectionId id, const wire::StartTower& message) {
+    const std::string_view name = message.tower;
+    const std::string_view ringer = message.ringer;
     if (RefusedEntry(id, "start", name, ringer)) return;
     if (towers_.find(name) != towers_.end()) return Refuse(id, "start", name, ringer, kNoticeTowerTaken);
     if (towers_.size() >= static_cast<std::size_t>(limits_.maxTowers))
@@ -135,16 +124,15 @@ void TowerHall::OnStartTower(ConnectionId id, std::string_view message) {
 
     Tower& tower = towers_.emplace(std::string(name), Tower{}).first->second;
     tower.name = name;
-    tower.description = ReadText(message, m::kDescription);
+    tower.description = message.description;
     log_.Info(ConnectionTag(id) + " " + Quoted(ringer) + " started tower " + Quoted(name) + " (" +
               std::to_string(towers_.size()) + " towers open)");
     Enter(id, tower, ringer);
 }
 
-void TowerHall::OnJoinTower(ConnectionId id, std::string_view message) {
-    namespace m = wire::joinTower;
-    const std::string_view name = ReadText(message, m::kTower);
-    const std::string_view ringer = ReadText(message, m::kRinger);
+void TowerHall::OnJoinTower(ConnectionId id, const wire::JoinTower& message) {
+    const std::string_view name = message.tower;
+    const std::string_view ringer = message.ringer;
     if (RefusedEntry(id, "join", name, ringer)) return;
     const auto found = towers_.find(name);
     if (found == towers_.end()) return Refuse(id, "join", name, ringer, kNoticeUnknownTower);
@@ -163,7 +151,7 @@ void TowerHall::Refuse(ConnectionId id, std::string_view action, std::string_vie
     ++counters_.refused;
     log_.Info(ConnectionTag(id) + " refused to " + std::string(action) + " tower " + Quoted(tower) + " for " + Quoted(ringer) +
               ": " + std::string(notice));
-    outbox_.Send(id, wire::build::ServerNotice(notice).Bytes());
+    outbox_.Send(id, wire::Build(wire::ServerNotice{notice}).Bytes());
 }
 
 void TowerHall::Enter(ConnectionId id, Tower& tower, std::string_view ringer) {
@@ -178,38 +166,37 @@ void TowerHall::Enter(ConnectionId id, Tower& tower, std::string_view ringer) {
 
     // The newcomer first learns the tower, then everyone in it, itself included;
     // everyone else learns of the newcomer.
-    outbox_.Send(id, wire::build::TowerEntered(tower.name).Bytes());
+    outbox_.Send(id, wire::Build(wire::TowerEntered{tower.name}).Bytes());
     for (const auto& [name, ringerId] : tower.ringers) {
         const Member& present = members_[ringerId];
-        outbox_.Send(id, wire::build::RingerInfo(tower.bellCount, name, present.bells, present.conductor).Bytes());
+        outbox_.Send(id, wire::Build(wire::RingerInfo{tower.bellCount, name, present.bells, present.conductor}).Bytes());
     }
-    const MessageBuffer arrival = wire::build::RingerInfo(tower.bellCount, member.name, {}, false);
+    const MessageBuffer arrival = wire::Build(wire::RingerInfo{tower.bellCount, member.name, {}, false});
     for (const ConnectionId other : tower.members)
         if (other != id) outbox_.Send(other, arrival.Bytes());
 }
 
-void TowerHall::OnRingerInfo(ConnectionId id, std::string_view message) {
-    namespace m = wire::ringerInfo;
+void TowerHall::OnRingerInfo(ConnectionId id, const wire::RingerInfo& message) {
     Member& sender = members_[id];
     const bool continuesAllocation = sender.allocating;
     sender.allocating = false;
     if (!sender.tower) return Drop(id, "RingerInfo", "the sender is in no tower");
     Tower& tower = *sender.tower;
-    const std::string_view name = ReadText(message, m::kName);
+    const std::string_view name = message.name;
     // Judged on the records as they stand at this message, as the client's own
     // rule would judge them: nobody conducts, or the sender does, or the sender
     // is still in the allocation it began while allowed to.
     const bool allowed = tower.conductors == 0 || sender.conductor ||
                          (continuesAllocation && name > std::string_view(sender.lastAllocated));
     if (!allowed) return Drop(id, "RingerInfo", "someone else conducts");
-    const unsigned bellCount = ReadU16(message, m::kBellCount);
+    const unsigned bellCount = message.bellCount;
     if (bellCount > static_cast<unsigned>(wire::kMaxBells)) return Drop(id, "RingerInfo", "more than 12 bells");
     const auto target = tower.ringers.find(name);
     if (target == tower.ringers.end()) return Drop(id, "RingerInfo", "no ringer of that name in the tower");
-    const std::string_view bells = ReadText(message, m::kBells);
+    const std::string_view bells = message.bells;
     const auto mask = BellMask(bells, bellCount);
     if (!mask) return Drop(id, "RingerInfo", "the bell string is not a set of the tower's bells");
-    const bool conductor = ReadU16(message, m::kConductor) != 0;
+    const bool conductor = message.conductor;
 
     Member& ringer = members_[target->second];
     tower.bellCount = static_cast<std::uint16_t>(bellCount);
@@ -220,41 +207,35 @@ void TowerHall::OnRingerInfo(ConnectionId id, std::string_view message) {
     // The allocation ends with the last ringer in name order.
     sender.allocating = target != std::prev(tower.ringers.end());
     sender.lastAllocated = ringer.name;
-    Broadcast(tower, wire::build::RingerInfo(tower.bellCount, ringer.name, ringer.bells, conductor).Bytes());
+    Broadcast(tower, wire::Build(wire::RingerInfo{tower.bellCount, ringer.name, ringer.bells, conductor}).Bytes());
 }
 
-void TowerHall::OnStrike(ConnectionId id, std::string_view message) {
-    namespace m = wire::strike;
+void TowerHall::OnStrike(ConnectionId id, const wire::Strike& message) {
     const Member& sender = members_[id];
     if (!sender.tower) return Drop(id, "Strike", "the sender is in no tower");
-    const unsigned bell = ReadU16(message, m::kBell);
+    const unsigned bell = message.bell;
     if (bell < 1 || bell > sender.tower->bellCount || !(sender.bellMask & (1u << bell)))
         return Drop(id, "Strike", "a bell the sender does not ring");
 
-    // Bytes 6 to 13 go out as they came: the striker times its strikes by them.
-    std::array<char, m::kSize> strike;
-    std::memcpy(strike.data(), message.data(), strike.size());
-    WriteU16(strike.data() + wire::kLengthOffset, m::kSize);
-    WriteU16(strike.data() + wire::kWordOffset, wire::kThirdWord);
-    Broadcast(*sender.tower, std::string_view(strike.data(), strike.size()));
+    // Bell, stroke, sequence number and ping go out as they came: the striker
+    // times its strikes by them. A strike fits in the buffer's own bytes.
+    Broadcast(*sender.tower, wire::Build(message).Bytes());
 }
 
-void TowerHall::OnChat(ConnectionId id, std::string_view message) {
+void TowerHall::OnChat(ConnectionId id, const wire::Chat& message) {
     const Member& sender = members_[id];
     if (!sender.tower) return Drop(id, "Chat", "the sender is in no tower");
-    const std::string_view line = ReadText(message, wire::chat::kText);
-    if (line.empty()) return Drop(id, "Chat", "an empty line");
+    if (message.line.empty()) return Drop(id, "Chat", "an empty line");
     // The name slot always carries the sender's own name, whatever it sent.
-    Broadcast(*sender.tower, wire::build::Chat(sender.name, line).Bytes());
+    Broadcast(*sender.tower, wire::Build(wire::Chat{sender.name, message.line}).Bytes());
 }
 
-void TowerHall::OnCall(ConnectionId id, std::string_view message) {
+void TowerHall::OnCall(ConnectionId id, const wire::Call& message) {
     const Member& sender = members_[id];
     if (!sender.tower) return Drop(id, "Call", "the sender is in no tower");
     if (!sender.conductor) return Drop(id, "Call", "only the conductor calls");
-    const std::string_view text = ReadText(message, wire::call::kText);
-    if (text.empty()) return Drop(id, "Call", "an empty call");
-    Broadcast(*sender.tower, wire::build::Call(text).Bytes());
+    if (message.text.empty()) return Drop(id, "Call", "an empty call");
+    Broadcast(*sender.tower, wire::Build(wire::Call{message.text}).Bytes());
 }
 
 void TowerHall::Drop(ConnectionId id, const char* what, const char* why) {
@@ -281,7 +262,7 @@ void TowerHall::Disconnect(ConnectionId id) {
                       " towers open)");
             towers_.erase(towers_.find(tower->name));
         } else {
-            const MessageBuffer left = wire::build::RingerLeft(member.name);
+            const MessageBuffer left = wire::Build(wire::RingerLeft{member.name});
             for (const ConnectionId other : tower->members) outbox_.Send(other, left.Bytes());
         }
     }

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "net/Messages.h"
 #include "server/Log.h"
 
 namespace server {
@@ -91,12 +92,12 @@ private:
     };
 
     void OnHello(ConnectionId id);
-    void OnStartTower(ConnectionId id, std::string_view message);
-    void OnJoinTower(ConnectionId id, std::string_view message);
-    void OnRingerInfo(ConnectionId id, std::string_view message);
-    void OnStrike(ConnectionId id, std::string_view message);
-    void OnChat(ConnectionId id, std::string_view message);
-    void OnCall(ConnectionId id, std::string_view message);
+    void OnStartTower(ConnectionId id, const wire::StartTower& message);
+    void OnJoinTower(ConnectionId id, const wire::JoinTower& message);
+    void OnRingerInfo(ConnectionId id, const wire::RingerInfo& message);
+    void OnStrike(ConnectionId id, const wire::Strike& message);
+    void OnChat(ConnectionId id, const wire::Chat& message);
+    void OnCall(ConnectionId id, const wire::Call& message);
 
     // Checks shared by StartTower and JoinTower; true when a notice was sent.
     bool RefusedEntry(ConnectionId id, std::string_view action, std::string_view tower, std::string_view ringer);

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "net/Messages.h"
-#include "server/Framing.h"
+#include "net/Framing.h"
 #include "server/OutputQueue.h"
 
 namespace server {
@@ -138,7 +138,7 @@ void TowerServer::OnAccepted(tcp::socket socket) {
         // The notice goes out, then the server's side is shut; the socket closes
         // when the client has closed its side or the linger time is up, so the
         // notice is not lost to a reset.
-        Queue(connection, wire::build::ServerNotice(kNoticeServerFull).Bytes());
+        Queue(connection, wire::Build(wire::ServerNotice{kNoticeServerFull}).Bytes());
         AddDeadline(connection, Deadline::Kind::TurnAway, kTurnAwayLinger);
         WaitReadable(connection);
         return;
@@ -201,21 +201,20 @@ void TowerServer::OnReadable(Connection& connection) {
     if (!connection.admitted) return WaitReadable(connection);  // turned away: input is ignored
 
     const std::string_view input(buffer, kept + n);
-    std::size_t used = 0;
-    while (!connection.doomed) {
-        const Frame frame = ScanFrame(input.substr(used));
-        if (frame.status == FrameStatus::Incomplete) break;
-        if (frame.status == FrameStatus::Invalid)
-            return Doom(connection,
-                        "protocol error: length field " + std::to_string(frame.length) + " outside " +
-                            std::to_string(wire::kHeaderSize) + " to " + std::to_string(wire::kMaxClientMessage),
-                        Ending::Warn);
-        if (auto problem = hall_.Receive(connection.id, input.substr(used, frame.length)))
-            return Doom(connection, "protocol error: " + *problem, Ending::Warn);
-        used += frame.length;
-    }
+    const wire::FrameRun run = wire::ForEachFrame(input, wire::kFromClient, [&](std::string_view message) {
+        if (auto problem = hall_.Receive(connection.id, message))
+            Doom(connection, "protocol error: " + *problem, Ending::Warn);
+        return !connection.doomed;
+    });
     if (connection.doomed) return;
-    connection.input.assign(input.substr(used));
+    if (run.invalid) {
+        const wire::Frame frame = wire::ScanFrame(input.substr(run.consumed), wire::kFromClient);
+        return Doom(connection,
+                    "protocol error: length field " + std::to_string(frame.length) + " outside " +
+                        std::to_string(wire::kHeaderSize) + " to " + std::to_string(wire::kMaxClientMessage),
+                    Ending::Warn);
+    }
+    connection.input.assign(input.substr(run.consumed));
     WaitReadable(connection);
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "net/Wire.h"
-#include "server/Framing.h"
+#include "net/Framing.h"
 #include "server/Log.h"
 #include "server/OutputQueue.h"
 #include "server/TowerHall.h"
@@ -77,7 +77,7 @@ void BM_StrikeRelay(benchmark::State& state) {
     for (auto _ : state) {
         std::string_view input = stream;
         while (!input.empty()) {
-            const auto frame = server::ScanFrame(input);
+            const auto frame = wire::ScanFrame(input, wire::kFromClient);
             tower.hall.Receive(sender, input.substr(0, frame.length));
             input.remove_prefix(frame.length);
         }
@@ -99,7 +99,7 @@ void BM_StrikeRefused(benchmark::State& state) {
     for (auto _ : state) {
         std::string_view input = stream;
         while (!input.empty()) {
-            const auto frame = server::ScanFrame(input);
+            const auto frame = wire::ScanFrame(input, wire::kFromClient);
             tower.hall.Receive(7, input.substr(0, frame.length));
             input.remove_prefix(frame.length);
         }

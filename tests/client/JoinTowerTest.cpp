@@ -259,7 +259,7 @@ TEST(JoinTowerNotice, BeforeEnteringTheNoticeIsShownAndTheDialogOfferedAgain) {
     }));
     AnnounceTowers(w, 1, {{"Abbey", "old"}});
     ASSERT_EQ(w.TakeBytes(wire::startTower::kSize), StartTowerBytes("Abbey", "", "Ann"));
-    w.Peer().Send(wire::build::ServerNotice("A tower of that name is already open."));
+    w.Peer().Send(wire::Build(wire::ServerNotice{"A tower of that name is already open."}));
     ASSERT_TRUE(platform::PumpUntil([&] { return w.Window().HasEnded(); }, 5000));
     EXPECT_EQ(script.Opened(), 2);
     EXPECT_EQ(rowsAgain, std::vector<std::string>{"Abbey|old"});
@@ -281,7 +281,7 @@ TEST(JoinTowerNotice, InATowerTheNoticeIsOnlyShown) {
     AnnounceTowers(w, 1, {{"Abbey", ""}});
     ASSERT_EQ(w.TakeBytes(wire::joinTower::kSize), JoinTowerBytes("Abbey", "Ann"));
     ASSERT_TRUE(w.SendAndWait(TowerEnteredMessage("Abbey"), [&] { return w.Window().currentTower == "Abbey"; }));
-    ASSERT_TRUE(w.SendAndWait(wire::build::ServerNotice("The tower closes at nine"), [&] { return !boxes.Texts().empty(); }));
+    ASSERT_TRUE(w.SendAndWait(wire::Build(wire::ServerNotice{"The tower closes at nine"}), [&] { return !boxes.Texts().empty(); }));
     w.Settle(100);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The tower closes at nine"});
     EXPECT_EQ(script.Opened(), 1);

@@ -253,7 +253,7 @@ TEST_F(Striking, AnEchoInTheSameMillisecondGivesAPingOfOne) {
         window.lastPing = 0;
         const std::int32_t sent = TowerWindow::NowMs();
         window.strikeSentAt = sent;
-        window.OnStrikeMessage(echo);
+        window.OnStrikeMessage(wire::ReadStrike(echo.Bytes()).value());
         const std::int32_t done = TowerWindow::NowMs();
         ASSERT_EQ(bell3.stroke, stroke);
         if (sent == done) {

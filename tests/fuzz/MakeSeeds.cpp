@@ -9,17 +9,17 @@
 
 #include "net/MessageBuffer.h"
 #include "net/Messages.h"
+#include "tests/support/TestMessages.h"
 
 namespace {
 
-namespace build = wire::build;
 
 // The name the fuzzer's user gives in the Start/Join dialog.
 constexpr std::string_view kUser = "Fuzz";
 
 // A relayed strike cut to `length` bytes: 10 (bell, stroke), 12 (+sequence) or 14 (+ping).
 MessageBuffer Strike(int length, int bell, int stroke, int sequence, int ping) {
-    MessageBuffer m = build::Strike(bell, stroke, sequence, ping).Left(static_cast<std::size_t>(length));
+    MessageBuffer m = testsupport::msg::Strike(bell, stroke, sequence, ping).Left(static_cast<std::size_t>(length));
     m.PutU16(wire::kLengthOffset, static_cast<unsigned>(length));
     return m;
 }
@@ -45,16 +45,16 @@ struct Seed {
 };
 
 std::vector<Seed> Seeds() {
-    const MessageBuffer ringsSix = build::RingerInfo(6, "Ann", "123456", false);
+    const MessageBuffer ringsSix = testsupport::msg::RingerInfo(6, "Ann", "123456", false);
     const std::uint16_t unknownType = wire::serverNotice::kType + 1;
     return {
         {"tower-list",
-         Join({build::TowerListEntry(2, "St Mary", "Six bells"), build::TowerListEntry(2, "Abbey", "Ten")})},
-        {"no-towers", build::TowerListEntry(0, "", "")},
-        {"ringer-info", build::RingerInfo(8, "Ann", "1234", true)},
+         Join({wire::Build(wire::TowerListEntry{2, "St Mary", "Six bells"}), wire::Build(wire::TowerListEntry{2, "Abbey", "Ten"})})},
+        {"no-towers", wire::Build(wire::TowerListEntry{})},
+        {"ringer-info", testsupport::msg::RingerInfo(8, "Ann", "1234", true)},
         {"strike-10", Join({ringsSix, Strike(10, 3, 1, 0, 0)})},
         {"strike-12", Join({ringsSix, Strike(12, 3, 1, 7, 0)})},
-        {"strike-14", Join({ringsSix, build::Strike(3, 1, 7, 25)})},
+        {"strike-14", Join({ringsSix, testsupport::msg::Strike(3, 1, 7, 25)})},
         {"length-zero", Header(0, wire::ringerInfo::kType, wire::kTakeOutThreshold)},
         {"short-for-its-type", Header(wire::kTakeOutThreshold, wire::ringerInfo::kType, wire::kTakeOutThreshold)},
         {"unknown-type", Join({Header(wire::kTakeOutThreshold, unknownType, wire::kTakeOutThreshold),
@@ -62,10 +62,10 @@ std::vector<Seed> Seeds() {
                                Header(wire::kTakeOutThreshold, wire::startTower::kType, wire::kTakeOutThreshold)})},
         // A whole evening: the dialog starts a tower, the user and Ann ring,
         // strike, chat and call, and Ann leaves.
-        {"session", Join({build::TowerListEntry(0, "", ""), build::TowerEntered("Fuzz Tower"),
-                          build::RingerInfo(6, kUser, "12", true), build::RingerInfo(6, "Ann", "3456", false),
-                          build::Strike(1, 1, 1, 0), build::Strike(5, 1, 9, 30), build::Chat("Ann", "Look to"),
-                          build::Call("Go"), build::ServerNotice("Tower full"), build::RingerLeft("Ann")})},
+        {"session", Join({wire::Build(wire::TowerListEntry{}), wire::Build(wire::TowerEntered{"Fuzz Tower"}),
+                          testsupport::msg::RingerInfo(6, kUser, "12", true), testsupport::msg::RingerInfo(6, "Ann", "3456", false),
+                          testsupport::msg::Strike(1, 1, 1, 0), testsupport::msg::Strike(5, 1, 9, 30), testsupport::msg::Chat("Ann", "Look to"),
+                          testsupport::msg::Call("Go"), wire::Build(wire::ServerNotice{"Tower full"}), wire::Build(wire::RingerLeft{"Ann"})})},
     };
 }
 

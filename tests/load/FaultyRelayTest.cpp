@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "net/Wire.h"
+#include "net/Messages.h"
 #include "tests/load/LoadJson.h"
 #include "tests/support/ServerProcess.h"
 #include "tools/load/ByteQueue.h"
@@ -23,13 +23,13 @@ public:
 
 protected:
     void Relay(const std::vector<int>& members, std::string_view message) override {
-        const bool strike = load::ReadU16(message.data() + wire::kTypeOffset) == wire::strike::kType;
+        const bool strike = wire::TypeOf(message) == wire::strike::kType;
         if (!strike || members.size() < 2) {
             FloorRelay::Relay(members, message);
             return;
         }
         const bool faulty = ++strikes_ == kFaultyStrike;
-        const auto bell = load::ReadU16(message.data() + wire::strike::kBell);
+        const auto bell = wire::ReadStrike(message).value_or(wire::Strike{}).bell;
         for (const int member : members) {
             if (member != members[1]) SendTo(member, message);
             else ToVictim(member, message, faulty, &members, bell);
@@ -64,9 +64,9 @@ private:
             break;
         case Fault::Forge: {
             SendTo(fd, message);
-            std::string forged(message);
-            load::WriteU16(forged.data() + wire::strike::kSequence, 60000);  // a number nobody sent
-            SendTo(fd, forged);
+            wire::Strike forged = wire::ReadStrike(message).value();
+            forged.sequence = 60000;  // a number nobody sent
+            SendTo(fd, wire::Build(forged).Bytes());
             break;
         }
         }

@@ -17,4 +17,9 @@ std::string Header(std::uint16_t lengthField, std::uint16_t type) {
     return std::string(message.Bytes());
 }
 
+RingerRecord ReadRingerInfo(const MessageBuffer& message) {
+    const auto info = wire::ReadRingerInfo(message.Bytes()).value();
+    return {info.bellCount, std::string(info.name), std::string(info.bells), info.conductor};
+}
+
 }  // namespace testsupport::msg

@@ -4,18 +4,30 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "net/Messages.h"
 
 namespace testsupport::msg {
 
-using wire::build::Call;
-using wire::build::Chat;
-using wire::build::Hello;
-using wire::build::JoinTower;
-using wire::build::RingerInfo;
-using wire::build::StartTower;
-using wire::build::Strike;
+inline MessageBuffer Hello() { return wire::Build(wire::Hello{}); }
+inline MessageBuffer Call(std::string_view text) { return wire::Build(wire::Call{text}); }
+inline MessageBuffer Chat(std::string_view ringer, std::string_view line) {
+    return wire::Build(wire::Chat{ringer, line});
+}
+inline MessageBuffer JoinTower(std::string_view tower, std::string_view ringer) {
+    return wire::Build(wire::JoinTower{tower, ringer});
+}
+inline MessageBuffer StartTower(std::string_view tower, std::string_view description, std::string_view ringer) {
+    return wire::Build(wire::StartTower{tower, description, ringer});
+}
+inline MessageBuffer RingerInfo(int bellCount, std::string_view ringer, std::string_view bells, bool conductor) {
+    return wire::Build(wire::RingerInfo{static_cast<std::uint16_t>(bellCount), ringer, bells, conductor});
+}
+inline MessageBuffer Strike(int bell, int stroke, int sequence, int ping) {
+    return wire::Build(wire::Strike{static_cast<std::uint16_t>(bell), static_cast<std::uint16_t>(stroke),
+                                    static_cast<std::uint16_t>(sequence), static_cast<std::uint16_t>(ping)});
+}
 
 // A message of `length` bytes (6 or more) and the given type with a zero
 // payload, for feeding the server what no client would send.
@@ -23,9 +35,16 @@ MessageBuffer Raw(int length, std::uint16_t type);
 // A bare 6-byte header whose length field says `lengthField`, whatever follows.
 std::string Header(std::uint16_t lengthField, std::uint16_t type);
 
-using wire::TypeOf;
-// A RingerInfo as read by the client.
-using RingerRecord = wire::RingerInfoFields;
-using wire::ReadRingerInfo;
+inline std::uint16_t TypeOf(const MessageBuffer& message) { return wire::TypeOf(message.Bytes()); }
+
+// A RingerInfo as read by the client, owning its texts.
+struct RingerRecord {
+    int bellCount;
+    std::string name;
+    std::string bells;
+    bool conductor;
+    friend bool operator==(const RingerRecord&, const RingerRecord&) = default;
+};
+RingerRecord ReadRingerInfo(const MessageBuffer& message);
 
 }  // namespace testsupport::msg

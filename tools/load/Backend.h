@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "net/Framing.h"
+#include "net/Messages.h"
 #include "tools/load/ByteQueue.h"
 #include "tools/load/LoadOptions.h"
 
@@ -26,13 +28,6 @@ struct Client {
     bool wantWrite = false;
     std::uint16_t stroke = 0;  // of the latest strike sent
     std::uint16_t pingMs = 0;  // of the latest echo, reported with the next strike
-};
-
-struct StrikeFields {
-    std::uint16_t bell;
-    std::uint16_t stroke;
-    std::uint16_t sequence;
-    std::uint16_t ping;
 };
 
 // What the relay's messages tell the driver.
@@ -56,7 +51,7 @@ public:
     // Whether ringer 0 must hand out the bells once the whole tower is in.
     virtual bool AllocatesBells() const { return false; }
     virtual void Allocate(const Client& /*leader*/, int /*ringers*/, ByteQueue& /*out*/) const {}
-    virtual void Strike(const Client& client, const StrikeFields& strike, ByteQueue& out) const = 0;
+    virtual void Strike(const Client& client, const wire::Strike& strike, ByteQueue& out) const = 0;
     // Handles the complete messages at the front of `bytes`; returns how many
     // bytes they took. Stops at the first malformed one, after OnFailure.
     virtual std::size_t Consume(Client& client, std::string_view bytes, ClientEvents& events) const = 0;
@@ -64,7 +59,10 @@ public:
 
 std::unique_ptr<Backend> MakeBackend(BackendKind kind);
 
-// The 14-byte strike every backend carries, built from the wire catalogue.
-void AppendStrike(const StrikeFields& strike, ByteQueue& out);
+// What a relay sends is read as soon as a message's header is there.
+inline constexpr wire::FrameRules kReplyFrames{static_cast<std::size_t>(wire::kHeaderSize), 0xFFFF};
+
+// The 14-byte strike every backend carries.
+void AppendStrike(const wire::Strike& strike, ByteQueue& out);
 
 }  // namespace load

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -52,15 +51,5 @@ private:
     std::size_t head_ = 0;
     std::size_t tail_ = 0;
 };
-
-// Little-endian 16-bit words, the wire's integer encoding, read and written in place.
-inline std::uint16_t ReadU16(const char* at) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(at[0]) |
-                                      static_cast<unsigned char>(at[1]) << 8);
-}
-inline void WriteU16(char* at, std::uint16_t value) {
-    at[0] = static_cast<char>(value & 0xFF);
-    at[1] = static_cast<char>(value >> 8);
-}
 
 }  // namespace load

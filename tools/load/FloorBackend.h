@@ -9,7 +9,7 @@ namespace load {
 class FloorBackend final : public Backend {
 public:
     void Enter(const Client& client, ByteQueue& out) const override;
-    void Strike(const Client& client, const StrikeFields& strike, ByteQueue& out) const override;
+    void Strike(const Client& client, const wire::Strike& strike, ByteQueue& out) const override;
     std::size_t Consume(Client& client, std::string_view bytes, ClientEvents& events) const override;
 };
 

@@ -13,7 +13,30 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "net/ByteOrder.h"
+#include "net/Messages.h"
+
 namespace load {
+
+namespace {
+constexpr std::size_t kJoinSize = wire::kHeaderSize + 2;
+constexpr std::size_t kJoinRinger = wire::kHeaderSize;
+}  // namespace
+
+void AppendFloorJoin(const FloorJoin& join, ByteQueue& out) {
+    char bytes[kJoinSize];
+    wire::StoreU16(bytes + wire::kLengthOffset, kJoinSize);
+    wire::StoreU16(bytes + wire::kTypeOffset, wire::hello::kType);
+    wire::StoreU16(bytes + wire::kWordOffset, join.tower);
+    wire::StoreU16(bytes + kJoinRinger, join.ringer);
+    out.Append({bytes, sizeof bytes});
+}
+
+std::optional<FloorJoin> ReadFloorJoin(std::string_view message) {
+    if (message.size() != kJoinSize || wire::TypeOf(message) != wire::hello::kType)
+        return std::nullopt;
+    return FloorJoin{wire::LoadU16(message.data() + wire::kWordOffset), wire::LoadU16(message.data() + kJoinRinger)};
+}
 
 namespace {
 constexpr std::size_t kReadBlock = 64 * 1024;
@@ -121,24 +144,19 @@ void FloorRelay::Read(int fd) {
 // Relays the complete messages at the front of `bytes`; returns how many bytes they took.
 std::size_t FloorRelay::Forward(int fd, std::string_view bytes) {
     auto& connection = connections_[static_cast<std::size_t>(fd)];
-    std::size_t used = 0;
-    while (bytes.size() - used >= static_cast<std::size_t>(wire::kHeaderSize)) {
-        const std::uint16_t length = ReadU16(bytes.data() + used + wire::kLengthOffset);
-        if (length < wire::kHeaderSize) {
-            broken_.push_back(fd);
-            connection.broken = true;
-            return used;
-        }
-        if (bytes.size() - used < length) break;
-        const auto message = bytes.substr(used, length);
-        used += length;
+    const wire::FrameRun run = wire::ForEachFrame(bytes, kRelayFrames, [&](std::string_view message) {
         if (connection.tower < 0) {
-            connection.tower = ReadU16(message.data() + floorJoin::kTower);
+            const auto join = ReadFloorJoin(message);
+            connection.tower = join ? join->tower : 0;
             towers_[connection.tower].push_back(fd);
         }
         Relay(towers_[connection.tower], message);
+    });
+    if (run.invalid) {
+        broken_.push_back(fd);
+        connection.broken = true;
     }
-    return used;
+    return run.consumed;
 }
 
 void FloorRelay::Relay(const std::vector<int>& members, std::string_view message) {

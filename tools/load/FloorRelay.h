@@ -5,11 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
-#include "net/Wire.h"
+#include "net/Framing.h"
 #include "tools/load/ByteQueue.h"
 
 namespace load {
@@ -17,11 +18,16 @@ namespace load {
 // A floor connection's first message: a bare header whose third word is the
 // tower, followed by the ringer's index. It is relayed like any other, so a
 // client that sees its own comes back knows the relay has placed it.
-namespace floorJoin {
-inline constexpr int kSize = wire::kHeaderSize + 2;
-inline constexpr int kTower = wire::kWordOffset;
-inline constexpr int kRinger = wire::kHeaderSize;
-}  // namespace floorJoin
+struct FloorJoin {
+    std::uint16_t tower = 0;
+    std::uint16_t ringer = 0;
+};
+void AppendFloorJoin(const FloorJoin& join, ByteQueue& out);
+// Nothing when the message is not a floor join.
+std::optional<FloorJoin> ReadFloorJoin(std::string_view message);
+
+// The relay reads a message as soon as its header is there.
+inline constexpr wire::FrameRules kRelayFrames{static_cast<std::size_t>(wire::kHeaderSize), 0xFFFF};
 
 // A listening TCP socket on 127.0.0.1; port 0 picks a free port, which
 // `port` then holds. Returns -1 on failure, with errno set.

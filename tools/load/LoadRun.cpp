@@ -118,9 +118,10 @@ public:
     }
 
     void OnStrike(Client& client, std::string_view strike) override {
-        const bool hasSequence = strike.size() >= static_cast<std::size_t>(wire::strike::kSequence + 2);
-        const int sender = hasSequence ? ReadU16(strike.data() + wire::strike::kBell) - 1 : -1;
-        const auto sequence = hasSequence ? ReadU16(strike.data() + wire::strike::kSequence) : 0;
+        const auto fields = wire::ReadStrike(strike);
+        const bool hasSequence = fields && fields->sequence;
+        const int sender = hasSequence ? fields->bell - 1 : -1;
+        const auto sequence = hasSequence ? *fields->sequence : 0;
         const auto latencyNs = ledger_.Arrive(client.tower, client.ringer, sender, sequence, arrivalNs_);
         if (sender == client.ringer && latencyNs >= 0) {
             const auto ms = std::lround(static_cast<double>(latencyNs) / 1e6);

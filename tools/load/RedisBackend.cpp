@@ -34,7 +34,7 @@ void RedisBackend::Enter(const Client& client, ByteQueue& out) const {
     AppendCommand({"SUBSCRIBE", Channel(client.tower)}, out);
 }
 
-void RedisBackend::Strike(const Client& client, const StrikeFields& strike, ByteQueue& out) const {
+void RedisBackend::Strike(const Client& client, const wire::Strike& strike, ByteQueue& out) const {
     ByteQueue bytes;
     AppendStrike(strike, bytes);
     AppendCommand({"PUBLISH", Channel(client.tower), bytes.View()}, out);

@@ -1,7 +1,7 @@
 #include "tools/load/TolmerBackend.h"
 
+#include "net/Framing.h"
 #include "net/Messages.h"
-#include "net/Wire.h"
 
 namespace load {
 
@@ -11,14 +11,7 @@ void AppendMessage(const MessageBuffer& message, ByteQueue& out) { out.Append(me
 
 void AppendRingerInfo(int bellCount, const std::string& name, std::string_view bells, bool conductor,
                       ByteQueue& out) {
-    AppendMessage(wire::build::RingerInfo(bellCount, name, bells, conductor), out);
-}
-
-// A string slot's text, read only as far as the message goes.
-std::string_view SlotText(std::string_view message, wire::Slot slot) {
-    if (message.size() <= static_cast<std::size_t>(slot.start)) return {};
-    const auto text = message.substr(static_cast<std::size_t>(slot.start), static_cast<std::size_t>(slot.Width()));
-    return text.substr(0, text.find('\0'));
+    AppendMessage(wire::Build(wire::RingerInfo{static_cast<std::uint16_t>(bellCount), name, bells, conductor}), out);
 }
 
 std::string_view BellSymbol(int ringer) { return wire::kBellSymbols.substr(static_cast<std::size_t>(ringer), 1); }
@@ -29,11 +22,11 @@ std::string TolmerBackend::TowerName(int tower) { return "load-" + std::to_strin
 std::string TolmerBackend::RingerName(int ringer) { return "ringer-" + std::to_string(ringer + 1); }
 
 void TolmerBackend::Enter(const Client& client, ByteQueue& out) const {
-    AppendMessage(wire::build::Hello(), out);
+    AppendMessage(wire::Build(wire::Hello{}), out);
     if (client.ringer == 0) {
-        AppendMessage(wire::build::StartTower(TowerName(client.tower), "tolmer-load", RingerName(client.ringer)), out);
+        AppendMessage(wire::Build(wire::StartTower{TowerName(client.tower), "tolmer-load", RingerName(client.ringer)}), out);
     } else {
-        AppendMessage(wire::build::JoinTower(TowerName(client.tower), RingerName(client.ringer)), out);
+        AppendMessage(wire::Build(wire::JoinTower{TowerName(client.tower), RingerName(client.ringer)}), out);
     }
 }
 
@@ -45,57 +38,57 @@ void TolmerBackend::Allocate(const Client& leader, int ringers, ByteQueue& out) 
         AppendRingerInfo(ringers, RingerName(ringer), BellSymbol(ringer), ringer == leader.ringer, out);
 }
 
-void TolmerBackend::Strike(const Client& /*client*/, const StrikeFields& strike, ByteQueue& out) const {
+void TolmerBackend::Strike(const Client& /*client*/, const wire::Strike& strike, ByteQueue& out) const {
     AppendStrike(strike, out);
 }
 
 std::size_t TolmerBackend::Consume(Client& client, std::string_view bytes, ClientEvents& events) const {
-    std::size_t used = 0;
-    while (bytes.size() - used >= static_cast<std::size_t>(wire::kHeaderSize)) {
-        const char* at = bytes.data() + used;
-        const std::uint16_t length = ReadU16(at + wire::kLengthOffset);
-        const std::uint16_t type = ReadU16(at + wire::kTypeOffset);
-        if (length < wire::kHeaderSize) {
-            events.OnFailure(client, "message with length " + std::to_string(length));
-            return used;
+    // Any message that the run does not expect ends it: the relay has gone wrong.
+    const auto handle = [&](std::string_view message) {
+        const std::uint16_t number = wire::TypeOf(message);
+        const auto type = wire::ToMessageType(number);
+        if (!type) {
+            events.OnFailure(client, "unexpected message type " + std::to_string(number));
+            return false;
         }
-        if (bytes.size() - used < length) break;
-        const std::string_view message(at, length);
-        used += length;
-
-        switch (type) {
-        case wire::strike::kType:
-            if (length < wire::strike::kMinSize) {
-                events.OnFailure(client, "strike of " + std::to_string(length) + " bytes");
-                return used;
+        switch (*type) {
+        case wire::MessageType::Strike:
+            if (!wire::ReadStrike(message)) {
+                events.OnFailure(client, "strike of " + std::to_string(message.size()) + " bytes");
+                return false;
             }
             events.OnStrike(client, message);
-            break;
-        case wire::ringerInfo::kType: {
-            if (SlotText(message, wire::ringerInfo::kName) == RingerName(client.ringer) &&
-                SlotText(message, wire::ringerInfo::kBells).find(BellSymbol(client.ringer)) != std::string_view::npos)
+            return true;
+        case wire::MessageType::RingerInfo:
+            if (const auto info = wire::ReadRingerInfo(message);
+                info && info->name == RingerName(client.ringer) &&
+                info->bells.find(BellSymbol(client.ringer)) != std::string_view::npos)
                 events.OnBellAllocated(client);
-            break;
+            return true;
+        case wire::MessageType::TowerEntered: events.OnEntered(client); return true;
+        case wire::MessageType::TowerListEntry:
+        case wire::MessageType::Chat:
+        case wire::MessageType::Call: return true;
+        case wire::MessageType::ServerNotice: {
+            const auto notice = wire::ReadServerNotice(message);
+            events.OnFailure(client, "server notice: " + std::string(notice ? notice->text : ""));
+            return false;
         }
-        case wire::towerEntered::kType:
-            events.OnEntered(client);
-            break;
-        case wire::towerListEntry::kType:
-        case wire::chat::kType:
-        case wire::call::kType:
-            break;
-        case wire::serverNotice::kType:
-            events.OnFailure(client, "server notice: " + std::string(SlotText(message, wire::serverNotice::kText)));
-            return used;
-        case wire::ringerLeft::kType:
-            events.OnFailure(client, "ringer left: " + std::string(SlotText(message, wire::ringerLeft::kName)));
-            return used;
-        default:
-            events.OnFailure(client, "unexpected message type " + std::to_string(type));
-            return used;
+        case wire::MessageType::RingerLeft: {
+            const auto left = wire::ReadRingerLeft(message);
+            events.OnFailure(client, "ringer left: " + std::string(left ? left->name : ""));
+            return false;
         }
-    }
-    return used;
+        case wire::MessageType::Hello:
+        case wire::MessageType::StartTower:
+            events.OnFailure(client, "unexpected message type " + std::to_string(number));
+            return false;
+        }
+        return false;
+    };
+    const wire::FrameRun run = wire::ForEachFrame(bytes, kReplyFrames, handle);
+    if (run.invalid) events.OnFailure(client, "message with an impossible length");
+    return run.consumed;
 }
 
 }  // namespace load

@@ -14,7 +14,7 @@ public:
     void Enter(const Client& client, ByteQueue& out) const override;
     bool AllocatesBells() const override { return true; }
     void Allocate(const Client& leader, int ringers, ByteQueue& out) const override;
-    void Strike(const Client& client, const StrikeFields& strike, ByteQueue& out) const override;
+    void Strike(const Client& client, const wire::Strike& strike, ByteQueue& out) const override;
     std::size_t Consume(Client& client, std::string_view bytes, ClientEvents& events) const override;
 
     static std::string TowerName(int tower);

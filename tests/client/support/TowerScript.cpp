@@ -31,24 +31,24 @@ void CutMessages(ScriptedPeer& peer, std::vector<MessageBuffer>& into, std::size
 }  // namespace
 
 MessageBuffer TowerListEntryMessage(int towerCount, std::string_view tower, std::string_view description) {
-    return wire::build::TowerListEntry(towerCount, tower, description);
+    return wire::Build(wire::TowerListEntry{static_cast<std::int16_t>(towerCount), tower, description});
 }
 
-MessageBuffer TowerEnteredMessage(std::string_view tower) { return wire::build::TowerEntered(tower); }
+MessageBuffer TowerEnteredMessage(std::string_view tower) { return wire::Build(wire::TowerEntered{tower}); }
 
 MessageBuffer RingerInfoMessage(int bellCount, std::string_view ringer, std::string_view bells, bool conductor) {
-    return wire::build::RingerInfo(bellCount, ringer, bells, conductor);
+    return wire::Build(wire::RingerInfo{static_cast<std::uint16_t>(bellCount), ringer, bells, conductor});
 }
 
-MessageBuffer RingerLeftMessage(std::string_view ringer) { return wire::build::RingerLeft(ringer); }
+MessageBuffer RingerLeftMessage(std::string_view ringer) { return wire::Build(wire::RingerLeft{ringer}); }
 
-MessageBuffer ChatMessage(std::string_view ringer, std::string_view line) { return wire::build::Chat(ringer, line); }
+MessageBuffer ChatMessage(std::string_view ringer, std::string_view line) { return wire::Build(wire::Chat{ringer, line}); }
 
-MessageBuffer CallMessage(std::string_view text) { return wire::build::Call(text); }
+MessageBuffer CallMessage(std::string_view text) { return wire::Build(wire::Call{text}); }
 
 MessageBuffer StrikeMessage(int bell, int stroke, int sequence, int ping, int length) {
     // A shorter strike is the full one cut off, its length word saying so.
-    MessageBuffer m = wire::build::Strike(bell, stroke, sequence, ping).Left(static_cast<std::size_t>(length));
+    MessageBuffer m = testsupport::msg::Strike(bell, stroke, sequence, ping).Left(static_cast<std::size_t>(length));
     m.PutU16(wire::kLengthOffset, static_cast<unsigned>(length));
     return m;
 }
@@ -227,6 +227,11 @@ bool RingAndWait(TowerWindow& striker, int bell, const std::vector<TowerWindow*>
             });
         },
         5000);
+}
+
+StrikeFields ReadStrike(const MessageBuffer& message) {
+    const auto strike = wire::ReadStrike(message.Bytes()).value();
+    return {strike.bell, strike.stroke, strike.sequence.value_or(0), strike.ping.value_or(0)};
 }
 
 }  // namespace testsupport

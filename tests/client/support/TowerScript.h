@@ -19,6 +19,7 @@
 #include "net/Messages.h"
 #include "platform/Controls.h"
 #include "tests/client/support/ClientHarness.h"
+#include "tests/support/TestMessages.h"
 
 class BellsDialog;
 class JoinTowerDialog;
@@ -57,11 +58,15 @@ std::vector<MessageBuffer> TakeMessages(WindowUnderTest& w, std::size_t count, i
 // Every whole message the window sends within the given time.
 std::vector<MessageBuffer> TakeMessagesWithin(WindowUnderTest& w, int ms);
 
-using StrikeFields = wire::StrikeFields;
-using wire::ReadStrike;
-using RingerFields = wire::RingerInfoFields;
-using wire::ReadRingerInfo;
-using wire::TypeOf;
+// A strike as the client sent it: all four fields.
+struct StrikeFields {
+    int bell, stroke, sequence, ping;
+    friend bool operator==(const StrikeFields&, const StrikeFields&) = default;
+};
+StrikeFields ReadStrike(const MessageBuffer& message);
+using RingerFields = testsupport::msg::RingerRecord;
+using testsupport::msg::ReadRingerInfo;
+using testsupport::msg::TypeOf;
 
 // The ringers list from the top, one "name|bells column" line per row
 // ("|ping column" added when asked).
