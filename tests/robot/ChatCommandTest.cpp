@@ -1,0 +1,58 @@
+// Chat lines to the robot, what it makes of them and what it answers.
+#include <gtest/gtest.h>
+
+#include "tools/robot/ChatCommand.h"
+#include "tools/robot/MethodLibrary.h"
+
+namespace {
+
+using robot::ChatCommand;
+using robot::ChatCommandType;
+using robot::ReadChatCommand;
+
+TEST(ChatCommand, OnlyLinesAddressedToTheRobotAreCommands) {
+    EXPECT_EQ(ReadChatCommand("Robot", "Robot: method Cambridge Surprise Minor"),
+              (ChatCommand{ChatCommandType::Method, "Cambridge Surprise Minor"}));
+    EXPECT_EQ(ReadChatCommand("Robot", "  robot :  INTERVAL  250 "), (ChatCommand{ChatCommandType::Interval, "250"}));
+    EXPECT_EQ(ReadChatCommand("Robot", "ROBOT: Leave"), (ChatCommand{ChatCommandType::Leave, ""}));
+    EXPECT_EQ(ReadChatCommand("Robot", "Robot: dance"), (ChatCommand{ChatCommandType::Unknown, "dance"}));
+    EXPECT_EQ(ReadChatCommand("Robot", "Robot: method"), (ChatCommand{ChatCommandType::Unknown, "method"}));
+    EXPECT_EQ(ReadChatCommand("Robot", "Robot: leave now"), (ChatCommand{ChatCommandType::Unknown, "leave now"}));
+    EXPECT_EQ(ReadChatCommand("Bot 2", "bot 2: leave"), (ChatCommand{ChatCommandType::Leave, ""}));
+    for (const char* other : {"Robot", "Robot method x", "Robots: leave", "Hi Robot: leave", "Rob: leave", ""}) {
+        EXPECT_FALSE(ReadChatCommand("Robot", other)) << other;
+    }
+}
+
+TEST(ChatCommand, AnswersSayWhetherItUnderstood) {
+    robot::RobotRinger ringer(6);
+    auto obey = [&](const char* line) { return robot::Obey(*ReadChatCommand("Robot", line), ringer); };
+
+    EXPECT_EQ(obey("Robot: method cambridge surprise minor").text, "I'll ring Cambridge Surprise Minor at the next Go.");
+    EXPECT_EQ(ringer.NextMethod()->name, "Cambridge Surprise Minor");
+    EXPECT_EQ(obey("Robot: method Stedman").text, "I'll ring Stedman Doubles at the next Go.");
+    EXPECT_EQ(obey("Robot: method Bristol Surprise Major").text, "Bristol Surprise Major is not for 6 bells.");
+    EXPECT_EQ(obey("Robot: method Nonesuch Minor").text, "I don't know the method \"Nonesuch Minor\".");
+    EXPECT_EQ(ringer.NextMethod()->name, "Stedman Doubles");  // refusals keep the last one
+
+    EXPECT_EQ(obey("Robot: interval 250").text, "Interval 250 ms.");
+    EXPECT_DOUBLE_EQ(ringer.IntervalMs(), 250);
+    for (const char* wrong : {"Robot: interval", "Robot: interval 99", "Robot: interval 2001", "Robot: interval 25O"}) {
+        EXPECT_EQ(obey(wrong).text, "The interval is a whole number of milliseconds from 100 to 2000.") << wrong;
+    }
+    EXPECT_DOUBLE_EQ(ringer.IntervalMs(), 250);
+
+    const auto leave = obey("Robot: leave");
+    EXPECT_TRUE(leave.leave);
+    EXPECT_FALSE(obey("Robot: sing").leave);
+    EXPECT_EQ(obey("Robot: sing").text, "I understand: method NAME, interval MS, leave.");
+}
+
+TEST(ChatCommand, TheGreetingNamesTheMethod) {
+    robot::RobotRinger ringer(8);
+    EXPECT_EQ(robot::Greeting(ringer), "Robot ringer here; at Go I'll ring nothing until told.");
+    ringer.SetMethod(*robot::FindMethod("Yorkshire Surprise Major"));
+    EXPECT_EQ(robot::Greeting(ringer), "Robot ringer here; at Go I'll ring Yorkshire Surprise Major.");
+}
+
+}  // namespace

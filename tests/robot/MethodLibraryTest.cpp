@@ -1,0 +1,111 @@
+// Every method of the library against its published first lead head and
+// plain-course length: a wrong change anywhere in a notation shows here.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/robot/MethodLibrary.h"
+
+namespace {
+
+using robot::FindMethod;
+
+struct Published {
+    std::string name;
+    std::string leadHead;
+    int courseRows;
+};
+
+const std::vector<Published> kPublished = {
+    {"Plain Bob Doubles", "13524", 40},
+    {"Plain Bob Minor", "135264", 60},
+    {"Plain Bob Triples", "1352746", 84},
+    {"Plain Bob Major", "13527486", 112},
+    {"Plain Bob Caters", "135274968", 144},
+    {"Plain Bob Royal", "1352749608", 180},
+    {"Plain Bob Cinques", "13527496E80", 220},
+    {"Plain Bob Maximus", "13527496E8T0", 264},
+    {"Grandsire Doubles", "12534", 30},
+    {"Grandsire Triples", "1253746", 70},
+    {"Grandsire Caters", "125374968", 126},
+    {"Grandsire Cinques", "12537496E80", 198},
+    {"Stedman Doubles", "53412", 60},
+    {"Stedman Triples", "6347251", 84},
+    {"Little Bob Minor", "164523", 40},
+    {"Little Bob Major", "16482735", 56},
+    {"Kent Treble Bob Minor", "142635", 120},
+    {"Kent Treble Bob Major", "14263857", 224},
+    {"Oxford Treble Bob Minor", "142635", 120},
+    {"Oxford Treble Bob Major", "14263857", 224},
+    {"St Clement's College Bob Minor", "142635", 60},
+    {"Double Norwich Court Bob Major", "18674523", 112},
+    {"Cambridge Surprise Minor", "156342", 120},
+    {"Cambridge Surprise Major", "15738264", 224},
+    {"Cambridge Surprise Royal", "1573920486", 360},
+    {"Cambridge Surprise Maximus", "157392E4T608", 528},
+    {"Yorkshire Surprise Major", "15738264", 224},
+    {"Yorkshire Surprise Royal", "1573920486", 360},
+    {"Yorkshire Surprise Maximus", "157392E4T608", 528},
+    {"Lincolnshire Surprise Major", "15738264", 224},
+    {"Superlative Surprise Major", "15738264", 224},
+    {"Rutland Surprise Major", "14263857", 224},
+    {"London Surprise Major", "14263857", 224},
+    {"Pudsey Surprise Major", "15738264", 224},
+    {"Bristol Surprise Major", "14263857", 224},
+    {"Bristol Surprise Royal", "1352749608", 360},
+    {"Bristol Surprise Maximus", "1795E3T20486", 528},
+};
+
+TEST(MethodLibrary, EveryMethodHasItsPublishedLeadHeadAndCourseLength) {
+    for (const Published& published : kPublished) {
+        const auto method = FindMethod(published.name);
+        ASSERT_TRUE(method) << published.name;
+        EXPECT_EQ(method->name, published.name);
+        EXPECT_EQ(method->LeadHead().Symbols(), published.leadHead) << published.name;
+        EXPECT_EQ(method->PlainCourseLength(), published.courseRows) << published.name;
+    }
+    // The table holds nothing that the published list does not check.
+    EXPECT_EQ(robot::MethodTable().size(), kPublished.size());
+}
+
+TEST(MethodLibrary, NamesMatchAsRingersWriteThem) {
+    for (const char* name : {"cambridge surprise minor", "  Cambridge   Surprise MINOR ", "CAMBRIDGE SURPRISE MINOR"}) {
+        const auto method = FindMethod(name);
+        ASSERT_TRUE(method) << name;
+        EXPECT_EQ(method->name, "Cambridge Surprise Minor");
+    }
+    // Apostrophes and full stops are optional, typographic or plain.
+    for (const char* name : {"St Clements College Bob Minor", "St. Clement\u2019s College Bob Minor"}) {
+        const auto method = FindMethod(name);
+        ASSERT_TRUE(method) << name;
+        EXPECT_EQ(method->name, "St Clement's College Bob Minor");
+    }
+    EXPECT_FALSE(FindMethod("Cambridge Surprise"));  // no tower to pick the stage from
+    EXPECT_FALSE(FindMethod("Cambridge Surprise Triples"));
+    EXPECT_FALSE(FindMethod("Cambridge Surprise Minorx"));
+    EXPECT_FALSE(FindMethod(""));
+}
+
+TEST(MethodLibrary, ANameWithoutItsStageTakesTheTowersOrOneFewer) {
+    EXPECT_EQ(FindMethod("Plain Bob", 8)->name, "Plain Bob Major");
+    EXPECT_EQ(FindMethod("grandsire", 8)->name, "Grandsire Triples");
+    EXPECT_EQ(FindMethod("Stedman", 6)->name, "Stedman Doubles");
+    EXPECT_EQ(FindMethod("Bristol Surprise", 12)->name, "Bristol Surprise Maximus");
+    EXPECT_FALSE(FindMethod("Bristol Surprise", 6));
+    EXPECT_FALSE(FindMethod("Stedman", 4));
+}
+
+TEST(MethodLibrary, AnyOtherMethodComesFromItsNotationAndStage) {
+    // Plain Bob Doubles with 3rds made in the middle of the half lead.
+    const auto built = robot::MakeMethod("Our Own Doubles", 5, "5.1.5.3.5,125");
+    ASSERT_TRUE(built.method) << built.error;
+    EXPECT_EQ(built.method->LeadHead().Symbols(), "14253");
+    EXPECT_EQ(built.method->PlainCourseLength(), 40);
+
+    const auto wrong = robot::MakeMethod("Bad", 6, "x16x17");
+    EXPECT_FALSE(wrong.method);
+    EXPECT_NE(wrong.error.find("'7'"), std::string::npos) << wrong.error;
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+// The robot in a band on a virtual clock: it starts rounds, keeps to the
+// people's rhythm, sends early by its echo delay, waits for a late blow ahead
+// of it and rings on past a missed one, and keeps its place through missed
+// and doubled blows.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "bench/robot/BandSim.h"
+#include "tools/robot/Beats.h"
+
+namespace {
+
+using robot::BeatOf;
+using robot::BellSetOf;
+using robot_sim::Band;
+using robot_sim::Blow;
+using robot_sim::RunBand;
+
+constexpr double kInterval = 240'000;
+
+Band MinorBand() {
+    Band band;
+    band.bells = 6;
+    band.people = BellSetOf("135");
+    band.robot = BellSetOf("246");
+    band.calls = {{4, "Go Plain Bob Minor"}, {40, "That's All"}, {62, "Stand"}};
+    band.lastRow = 63;
+    band.ideal = robot_sim::SteadyRhythm(10'000'000, kInterval);
+    band.echoUs = 20'000;
+    return band;
+}
+
+double WorstError(const std::vector<Blow>& blows, long fromRow) {
+    double worst = 0;
+    for (const Blow& blow : blows) {
+        if (blow.row >= fromRow) worst = std::max(worst, std::abs(blow.Error()));
+    }
+    return worst;
+}
+
+// Every blow the robot rang is its bell's place in the row the people rang.
+void ExpectRightPlaces(const robot_sim::Result& result) {
+    for (const Blow& blow : result.robot) {
+        ASSERT_LT(static_cast<std::size_t>(blow.row), result.rows.size());
+        EXPECT_EQ(result.rows[blow.row][blow.place], robot::BellSymbol(blow.bell)) << "row " << blow.row;
+    }
+}
+
+const Blow* RobotBlow(const robot_sim::Result& result, long row, int place) {
+    for (const Blow& blow : result.robot) {
+        if (blow.row == row && blow.place == place) return &blow;
+    }
+    return nullptr;
+}
+
+TEST(RobotRinger, RingsItsBellsThroughTheMethodOnTheBandsRhythm) {
+    const auto result = RunBand(MinorBand());
+    ExpectRightPlaces(result);
+    // Rows 0 to 63: three bells of each, then it stands.
+    EXPECT_EQ(result.robot.size(), 64u * 3);
+    EXPECT_EQ(result.robot.back().row, 63);
+    // Sending early by the echo delay puts its strikes on the rhythm.
+    EXPECT_LT(WorstError(result.robot, 2), 2'000);
+}
+
+TEST(RobotRinger, StartsRoundsTwoSecondsAfterLookToWhenItHoldsTheTreble) {
+    Band band = MinorBand();
+    band.people = BellSetOf("246");
+    band.robot = BellSetOf("135");
+    const auto result = RunBand(band);
+    ASSERT_FALSE(result.robot.empty());
+    // The simulated Look to comes two seconds before beat 0. Its first
+    // strike comes back one echo late: no echo has been measured yet.
+    EXPECT_EQ(result.robot.front().bell, 1);
+    EXPECT_NEAR(result.robot.front().heard, band.ideal(0) + band.echoUs, 1'000);
+    ExpectRightPlaces(result);
+}
+
+TEST(RobotRinger, AloneItKeepsItsInterval) {
+    Band band = MinorBand();
+    band.people = 0;
+    band.robot = BellSetOf("123456");
+    band.echoJitterUs = 3'000;
+    const auto result = RunBand(band);
+    EXPECT_EQ(result.robot.size(), 64u * 6);
+    EXPECT_LT(WorstError(result.robot, 1), 7'000);
+}
+
+TEST(RobotRinger, FollowsTheTrebleWhenItDoesNot) {
+    Band band = MinorBand();
+    band.ideal = robot_sim::SteadyRhythm(10'000'000, 300'000);  // slower than it was told
+    const auto result = RunBand(band);
+    ExpectRightPlaces(result);
+    EXPECT_LT(WorstError(result.robot, 6), 20'000);
+}
+
+TEST(RobotRinger, WaitsForALateBlowAheadOfIt) {
+    Band band = MinorBand();
+    // In row 10 of rounds the 3rd (place 2, ahead of the robot's 4th) is 300 ms late.
+    band.calls = {{30, "Stand"}};
+    band.lastRow = 31;
+    band.timing = [](int bell, long row) -> std::optional<double> { return bell == 3 && row == 10 ? 300'000 : 0; };
+    const auto result = RunBand(band);
+    const double late = band.ideal(BeatOf(10, 2, 6)) + 300'000;
+    const Blow* after = RobotBlow(result, 10, 3);
+    ASSERT_NE(after, nullptr);
+    EXPECT_GT(after->heard, late);
+    EXPECT_LT(after->heard, late + 0.5 * kInterval);
+    // The rows after it close up again.
+    EXPECT_LT(WorstError(result.robot, 12), 10'000);
+}
+
+TEST(RobotRinger, RingsOnPastAMissedBlowAndKeepsItsPlace) {
+    Band band = MinorBand();
+    // The 3rd misses a blow in the method: its next strike carries the stroke
+    // that blow would have had.
+    band.timing = [](int bell, long row) -> std::optional<double> {
+        if (bell == 3 && row == 20) return std::nullopt;
+        return 0.0;
+    };
+    const auto result = RunBand(band);
+    ExpectRightPlaces(result);
+    EXPECT_EQ(result.robot.size(), 64u * 3);
+    // The blow after the missing one waited one and a half blows from when
+    // the missing one was due, then rang on.
+    const std::string& row = result.rows[20];
+    const int missing = static_cast<int>(row.find('3'));
+    if (missing + 1 < 6 && robot::Holds(band.robot, robot::BellOfSymbol(row[missing + 1]))) {
+        const Blow* after = RobotBlow(result, 20, missing + 1);
+        ASSERT_NE(after, nullptr);
+        EXPECT_NEAR(after->heard, band.ideal(BeatOf(20, missing, 6)) + 1.5 * kInterval, 2'000);
+    }
+    EXPECT_LT(WorstError(result.robot, 22), 5'000);
+}
+
+TEST(RobotRinger, ADoubledClickChangesNothing) {
+    Band band = MinorBand();
+    const auto steady = RunBand(band);
+    band.doubleClicks = {{1, 12}, {5, 30}};
+    const auto doubled = RunBand(band);
+    ASSERT_EQ(doubled.robot.size(), steady.robot.size());
+    for (std::size_t i = 0; i < steady.robot.size(); ++i) {
+        EXPECT_NEAR(doubled.robot[i].heard, steady.robot[i].heard, 1.0) << i;
+    }
+}
+
+TEST(RobotRinger, AnExtraBlowDoesNotLoseItsPlace) {
+    Band band = MinorBand();
+    // The 5th strikes twice in row 25, so from then on its strokes are the
+    // other way round; the robot places its blows by time, not by stroke.
+    band.extraBlows = {{5, 25}};
+    const auto result = RunBand(band);
+    ExpectRightPlaces(result);
+    EXPECT_EQ(result.robot.size(), 64u * 3);
+    EXPECT_LT(WorstError(result.robot, 27), 5'000);
+}
+
+TEST(RobotRinger, TakenOverBellsStartWithTheirNextBlow) {
+    robot::RobotRinger ringer(6);
+    ringer.SetBells(BellSetOf("2"), BellSetOf("13456"), 0);
+    ringer.OnCall("Look to", 0);
+    ringer.OnStrike(1, 1, 1'000'000);  // the treble starts rounds
+    auto next = ringer.Next();
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->bell, 2);
+    EXPECT_EQ(next->stroke, 1);
+    EXPECT_EQ(next->sendAt, 1'240'000);
+    // Given the 5th as well during row 3, it strikes the 5th's blow in row 4 first.
+    const robot::Micros rowThree = 1'000'000 + static_cast<robot::Micros>(BeatOf(3, 1, 6) * kInterval);
+    ringer.SetBells(BellSetOf("25"), BellSetOf("1346"), rowThree);
+    next = ringer.Next();
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->row, 3);
+    EXPECT_EQ(next->bell, 5);
+}
+
+}  // namespace
