@@ -4,23 +4,19 @@
 #include <cctype>
 #include <utility>
 
+#include "tools/robot/Text.h"
+
 namespace robot {
 
 namespace {
-
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-    return text;
-}
 
 // Lower case with the typographic apostrophe made plain and runs of spaces made one.
 std::string Folded(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text.substr(i, 3) == "\xE2\x80\x99") {
+        if (text.substr(i, kCurlyApostrophe.size()) == kCurlyApostrophe) {
             out += '\'';
-            i += 2;
+            i += kCurlyApostrophe.size() - 1;
             continue;
         }
         const auto c = static_cast<unsigned char>(text[i]);

@@ -4,16 +4,11 @@
 #include <charconv>
 
 #include "tools/robot/MethodLibrary.h"
+#include "tools/robot/Text.h"
 
 namespace robot {
 
 namespace {
-
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-    return text;
-}
 
 bool SameLetters(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -36,7 +31,7 @@ std::optional<int> IntervalMs(std::string_view text) {
 std::string MethodAnswer(std::string_view name, RobotRinger& robot) {
     std::optional<Method> method = FindMethod(name, robot.Bells());
     if (!method) return "I don't know the method \"" + std::string(name) + "\".";
-    if (method->stage != robot.Bells() && method->stage != robot.Bells() - 1) {
+    if (!robot.Fits(method->stage)) {
         return method->name + " is not for " + std::to_string(robot.Bells()) + " bells.";
     }
     std::string answer = "I'll ring " + method->name + " at the next Go.";

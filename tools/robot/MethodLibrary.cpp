@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "tools/robot/Text.h"
+
 namespace robot {
 
 namespace {
@@ -56,9 +58,8 @@ std::string Normalised(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c == '\'' || c == '.') continue;
-        // U+2019, the typographic apostrophe, in UTF-8.
-        if (c == 0xE2 && text.substr(i, 3) == "\xE2\x80\x99") {
-            i += 2;
+        if (text.substr(i, kCurlyApostrophe.size()) == kCurlyApostrophe) {
+            i += kCurlyApostrophe.size() - 1;
             continue;
         }
         if (std::isspace(c)) {

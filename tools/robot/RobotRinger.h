@@ -55,6 +55,7 @@ public:
     void SetBells(BellSet own, BellSet people, Micros now);
     void SetMethod(Method method) { rows_.SetMethod(std::move(method)); }
     const std::optional<Method>& NextMethod() const { return rows_.NextMethod(); }
+    bool Fits(int stage) const { return rows_.Fits(stage); }
     void SetInterval(double intervalMs);
     double IntervalMs() const { return rhythm_.Interval() / 1000.0; }
 
