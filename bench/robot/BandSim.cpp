@@ -52,7 +52,9 @@ std::vector<PersonStrike> ScriptPeople(const Band& band, std::vector<std::string
             const std::optional<double> off = band.timing ? band.timing(bell, k) : std::optional<double>(0.0);
             if (!off) continue;
             strikes.push_back({ideal + *off, bell, k, place, false, false});
-            if (Listed(band.doubleClicks, bell, k)) strikes.push_back({ideal + *off + 30'000, bell, k, place, true, false});
+            if (Listed(band.doubleClicks, bell, k)) {
+                strikes.push_back({ideal + *off + 30'000, bell, k, place, true, false});
+            }
             if (Listed(band.extraBlows, bell, k)) {
                 const double half = (band.ideal(robot::BeatOf(k, place, band.bells) + 1) - ideal) / 2;
                 strikes.push_back({ideal + *off + half, bell, k, place, false, true});

@@ -120,7 +120,9 @@ void Slowing() {
         };
         auto times = std::make_shared<std::vector<double>>(1, 10'000'000.0);
         band.ideal = [=](long beat) {
-            while (static_cast<long>(times->size()) <= beat) times->push_back(times->back() + interval(static_cast<long>(times->size()) - 1));
+            while (static_cast<long>(times->size()) <= beat) {
+                times->push_back(times->back() + interval(static_cast<long>(times->size()) - 1));
+            }
             return (*times)[static_cast<std::size_t>(beat)];
         };
         const Result result = RunBand(band);

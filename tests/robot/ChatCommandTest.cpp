@@ -28,7 +28,8 @@ TEST(ChatCommand, AnswersSayWhetherItUnderstood) {
     robot::RobotRinger ringer(6);
     auto obey = [&](const char* line) { return robot::Obey(*ReadChatCommand("Robot", line), ringer); };
 
-    EXPECT_EQ(obey("Robot: method cambridge surprise minor").text, "I'll ring Cambridge Surprise Minor at the next Go.");
+    EXPECT_EQ(obey("Robot: method cambridge surprise minor").text,
+              "I'll ring Cambridge Surprise Minor at the next Go.");
     EXPECT_EQ(ringer.NextMethod()->name, "Cambridge Surprise Minor");
     EXPECT_EQ(obey("Robot: method Stedman").text, "I'll ring Stedman Doubles at the next Go.");
     EXPECT_EQ(obey("Robot: method Bristol Surprise Major").text, "Bristol Surprise Major is not for 6 bells.");

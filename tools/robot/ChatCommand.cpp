@@ -43,7 +43,8 @@ std::string MethodAnswer(std::string_view name, RobotRinger& robot) {
 
 std::optional<ChatCommand> ReadChatCommand(std::string_view robotName, std::string_view line) {
     line = Trimmed(line);
-    if (robotName.empty() || line.size() <= robotName.size() || !SameLetters(line.substr(0, robotName.size()), robotName)) {
+    if (robotName.empty() || line.size() <= robotName.size() ||
+        !SameLetters(line.substr(0, robotName.size()), robotName)) {
         return std::nullopt;
     }
     std::string_view rest = Trimmed(line.substr(robotName.size()));
@@ -52,7 +53,9 @@ std::optional<ChatCommand> ReadChatCommand(std::string_view robotName, std::stri
     const std::size_t space = rest.find_first_of(" \t");
     const std::string_view verb = rest.substr(0, space);
     const std::string_view argument = space == std::string_view::npos ? "" : Trimmed(rest.substr(space));
-    if (SameLetters(verb, "method") && !argument.empty()) return ChatCommand{ChatCommandType::Method, std::string(argument)};
+    if (SameLetters(verb, "method") && !argument.empty()) {
+        return ChatCommand{ChatCommandType::Method, std::string(argument)};
+    }
     if (SameLetters(verb, "interval")) return ChatCommand{ChatCommandType::Interval, std::string(argument)};
     if (SameLetters(verb, "leave") && argument.empty()) return ChatCommand{ChatCommandType::Leave, ""};
     return ChatCommand{ChatCommandType::Unknown, std::string(rest)};
