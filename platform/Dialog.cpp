@@ -1,6 +1,7 @@
 #include "platform/Dialog.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEventLoop>
@@ -91,8 +92,9 @@ void Dialog::BuildWindow() {
     window_ = new DialogWindow(*this);
     window_->setAttribute(Qt::WA_DeleteOnClose, false);
     Qt::WindowFlags flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (template_.minimizeBox) flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    if (template_.minimizeBox)
+        flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                Qt::WindowCloseButtonHint;
     window_->setWindowFlags(flags);
     window_->setWindowTitle(ToQt(template_.caption));
 
@@ -110,7 +112,10 @@ void Dialog::BuildWindow() {
     const QRect size = DialogUnitsToPixels(0, 0, template_.cx, template_.cy);
     window_->setFixedSize(size.width(), size.height());
 
+    // Radio buttons from one group start to the next are exclusive.
+    QButtonGroup* radioGroup = nullptr;
     for (const ControlTemplate& c : template_.controls) {
+        if (c.style & kGroupStart) radioGroup = nullptr;
         QWidget* widget = nullptr;
         const QString text = ToQt(c.text);
         switch (c.kind) {
@@ -125,6 +130,8 @@ void Dialog::BuildWindow() {
         }
         case ControlKind::RadioButton: {
             auto* radio = new QRadioButton(text, window_);
+            if (!radioGroup) radioGroup = new QButtonGroup(window_);
+            radioGroup->addButton(radio);
             QObject::connect(radio, &QRadioButton::clicked, window_, [this, id = c.id] { HandleCommand(id); });
             widget = radio;
             break;
@@ -138,7 +145,7 @@ void Dialog::BuildWindow() {
         case ControlKind::Static: {
             auto* label = new QLabel(text, window_);
             label->setTextFormat(Qt::PlainText);
-            label->setWordWrap(true);
+            label->setWordWrap(c.style & kWordWrap);
             Qt::Alignment align = (c.style & kCentreText) ? Qt::AlignHCenter : Qt::AlignLeft;
             align |= (c.style & kVCentreText) ? Qt::AlignVCenter : Qt::AlignTop;
             label->setAlignment(align);
@@ -156,7 +163,8 @@ void Dialog::BuildWindow() {
             tree->setRootIsDecorated(false);
             tree->setUniformRowHeights(true);
             tree->setAllColumnsShowFocus(true);
-            tree->setSelectionMode(QAbstractItemView::SingleSelection);
+            tree->setSelectionMode(c.style & kSingleSelection ? QAbstractItemView::SingleSelection
+                                                              : QAbstractItemView::ExtendedSelection);
             tree->setSelectionBehavior(QAbstractItemView::SelectRows);
             tree->setProperty("tolmerColumns", 0);
             tree->header()->setStretchLastSection(false);
@@ -178,9 +186,11 @@ void Dialog::BuildWindow() {
         }
         // A combo's template height includes its drop-down list; the closed box is one line.
         QRect r = DialogUnitsToPixels(c.x, c.y, c.cx, c.cy);
-        if (c.kind == ControlKind::ComboBox) r.setHeight(std::max(r.height() / 6, DialogUnitsToPixels(0, 0, 0, 12).height()));
+        if (c.kind == ControlKind::ComboBox)
+            r.setHeight(std::max(r.height() / 6, DialogUnitsToPixels(0, 0, 0, 12).height()));
         widget->setGeometry(r);
-        widget->setFocusPolicy((c.style & kNoTabStop) || c.kind == ControlKind::Static || c.kind == ControlKind::GroupBox
+        widget->setFocusPolicy((c.style & kNoTabStop) || c.kind == ControlKind::Static ||
+                                       c.kind == ControlKind::GroupBox
                                    ? Qt::NoFocus
                                    : Qt::StrongFocus);
         widget->setProperty("tolmerId", c.id);

@@ -16,13 +16,13 @@ enum class ControlKind { PushButton, Static, Edit, ListView, ComboBox, RadioButt
 // Style bits of a control; anything not listed is the kind's usual look.
 enum ControlStyle : unsigned {
     kStyleNone = 0,
-    kDefaultButton = 1u << 0,   // push button that Enter clicks
-    kCentreText = 1u << 1,      // static: horizontally centred
-    kVCentreText = 1u << 2,     // static: vertically centred
-    kSorted = 1u << 3,          // combo box: entries kept sorted, case-insensitively
-    kGroupStart = 1u << 4,      // radio button: first of a group
-    kSingleSelection = 1u << 5, // list view
-    kWordWrap = 1u << 6,        // static: wraps long lines
+    kDefaultButton = 1u << 0,    // push button that Enter clicks
+    kCentreText = 1u << 1,       // static: horizontally centred
+    kVCentreText = 1u << 2,      // static: vertically centred
+    kSorted = 1u << 3,           // combo box: entries kept sorted, case-insensitively
+    kGroupStart = 1u << 4,       // first of a group: the radio buttons up to the next start are exclusive
+    kSingleSelection = 1u << 5,  // list view: one row at a time (else any number)
+    kWordWrap = 1u << 6,         // static: long lines wrap (else the text stays on one line)
     kNoTabStop = 1u << 7,
 };
 

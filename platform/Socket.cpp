@@ -5,6 +5,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -18,7 +19,8 @@ namespace platform {
 
 namespace {
 
-int lastError = 0;
+// Each thread sees the error of its own last failed call.
+thread_local int lastError = 0;
 
 int Fail(int posixError) {
     lastError = WsaErrorFromErrno(posixError);
@@ -193,10 +195,18 @@ int ConnectSocket(SOCKET socket, std::uint32_t address, std::uint16_t port) {
     to.sin_family = AF_INET;
     to.sin_port = htons(port);
     to.sin_addr.s_addr = address;
-    int rc;
-    do rc = ::connect(socket, reinterpret_cast<sockaddr*>(&to), sizeof to);
-    while (rc != 0 && errno == EINTR);
-    return rc == 0 ? 0 : Fail(errno);
+    if (::connect(socket, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) return 0;
+    if (errno != EINTR) return Fail(errno);
+    // An interrupted connect goes on by itself; a second connect would only
+    // find it under way. Wait for it to end and take its outcome.
+    pollfd done{socket, POLLOUT, 0};
+    while (::poll(&done, 1, -1) < 0) {
+        if (errno != EINTR) return Fail(errno);
+    }
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &size) != 0) return Fail(errno);
+    return error == 0 ? 0 : Fail(error);
 }
 
 int SetNoDelay(SOCKET socket, bool on) {

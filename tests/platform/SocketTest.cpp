@@ -1,0 +1,105 @@
+// The socket layer: a connect interrupted by a signal, and the last error of
+// each thread.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <thread>
+
+#include "platform/Socket.h"
+
+namespace {
+
+// This kernel restarts an interrupted connect by itself, which POSIX does
+// not promise: there the connection goes on alone and connecting again only
+// fails with EALREADY (or EISCONN). The connect below plays such a system
+// for the socket it is told to interrupt.
+int interruptSocket = -1;
+int interrupted = -1;
+
+int RealConnect(int fd, const sockaddr* address, socklen_t size) {
+    return static_cast<int>(::syscall(SYS_connect, fd, address, size));
+}
+
+}  // namespace
+
+extern "C" int connect(int fd, const sockaddr* address, socklen_t size) {
+    if (fd == interrupted) {
+        errno = EALREADY;
+        return -1;
+    }
+    if (fd != interruptSocket) return RealConnect(fd, address, size);
+    // Starts the connection, then reports the signal that cut the wait short.
+    interrupted = fd;
+    const int flags = ::fcntl(fd, F_GETFL);
+    ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+    const int result = RealConnect(fd, address, size);
+    const int error = errno;
+    ::fcntl(fd, F_SETFL, flags);
+    errno = result == 0 || error == EINPROGRESS ? EINTR : error;
+    return -1;
+}
+
+namespace {
+
+using namespace platform;
+
+// A loopback socket bound to a free port; listening or not.
+struct LoopbackPort {
+    explicit LoopbackPort(bool listening) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+        if (listening) ::listen(fd, 1);
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+        port = ntohs(address.sin_port);
+    }
+    ~LoopbackPort() { ::close(fd); }
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    std::uint16_t port = 0;
+};
+
+int InterruptedConnect(std::uint16_t port) {
+    const SOCKET socket = OpenStreamSocket();
+    interruptSocket = socket;
+    const int result = ConnectSocket(socket, htonl(INADDR_LOOPBACK), port);
+    EXPECT_EQ(interrupted, socket) << "the connect was not interrupted";
+    interruptSocket = interrupted = -1;
+    CloseSocket(socket);
+    return result == 0 ? 0 : WSAGetLastError();
+}
+
+TEST(Socket, AnInterruptedConnectGoesOnToItsOwnEnd) {
+    const LoopbackPort server(true);
+    EXPECT_EQ(InterruptedConnect(server.port), 0);
+    const LoopbackPort deaf(false);
+    EXPECT_EQ(InterruptedConnect(deaf.port), WSAECONNREFUSED);
+}
+
+TEST(Socket, EachThreadSeesTheErrorOfItsOwnLastCall) {
+    EXPECT_EQ(Send(INVALID_SOCKET, "x", 1), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
+    const LoopbackPort deaf(false);
+    int before = -1;
+    int after = -1;
+    std::thread([&] {
+        before = WSAGetLastError();
+        const SOCKET socket = OpenStreamSocket();
+        ConnectSocket(socket, htonl(INADDR_LOOPBACK), deaf.port);
+        after = WSAGetLastError();
+        CloseSocket(socket);
+    }).join();
+    EXPECT_EQ(before, 0);
+    EXPECT_EQ(after, WSAECONNREFUSED);
+    EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
+}
+
+}  // namespace
