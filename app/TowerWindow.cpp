@@ -37,7 +37,7 @@ void TowerWindow::DoDataExchange() {
     Bind(bellsButton, ids::IDC_BELLS);
     Bind(statusLine, ids::IDC_STATUS_LINE);
     Bind(messagesButton, ids::IDC_MESSAGES);
-    for (int k = 0; k < 8; ++k) Bind(messageButtonControls[k], ids::kMessageButtons[k]);
+    for (int k = 0; k < 8; ++k) Bind(messageButtons[k], ids::kMessageButtons[k]);
     Bind(ringerListView, ids::IDC_RINGER_LIST);
 }
 
@@ -53,37 +53,18 @@ bool TowerWindow::OnInitDialog() {
     ringerListView.InsertColumn(1, "Bells", 160);
     ringerListView.InsertColumn(2, "Ping (ms) - Min (offset), Ave, RMS, Max (offset) - last 100", 285);
 
-    bellCount = 0;
-    ringers.lastItemId = 0;
-    currentTower.clear();
-
     messageTexts = {"Here's treble", "Go", "That's All", "Stand", "Bob", "Single", "", ""};
-    for (int k = 0; k < 8; ++k) messageButtons[k] = &messageButtonControls[k];
-    for (int i = 0; i < 12; ++i) {
-        BellSlot& slot = slots[i];
-        slot.upperButton = &upperBellButtons[i];
-        slot.lowerButton = &lowerBellButtons[i];
-        slot.lowerButton->ShowWindow(false);
-        slot.upperButton->ShowWindow(false);
-        slot.ringerName.clear();
-        slot.bell = 0;
+    // Every column starts free, its buttons hidden; the session's slots and
+    // settings start from their first values.
+    for (int i = 0; i < kSlotCount; ++i) {
+        lowerBellButtons[i].ShowWindow(false);
+        upperBellButtons[i].ShowWindow(false);
     }
-
     bigFont.CreateFont(40, 400, "Arial");
     UpdateMessageCaptions();
 
-    keyboardControl = 0;
-    mouseControl = 0;
-    bellWeight = 1;
-    showNumbers = 1;
-
-    for (int n = 1; n <= 12; ++n)
-        sounds[std::to_string(n)] = OpenBellSound("bell" + std::to_string(n) + ".wav");
+    for (int n = 1; n <= 12; ++n) sounds[std::to_string(n)] = OpenBellSound("bell" + std::to_string(n) + ".wav");
     sounds["6b"] = OpenBellSound("bell6b.wav");
-
-    strikeSeq = 0;
-    strikeSentAt = 0;
-    lastPing = 0;
 
     platform::RaiseProcessPriority();
     return true;

@@ -1,7 +1,8 @@
-// The main window and the owner of all the state of a run: the controls of the
-// tower view, the ringer table and bell count, the connection and its buffers,
-// the bell slots and sounds, the user's settings and the strike timing.
-// Its methods live in the folder of the subsystem they serve.
+// The main window: the controls of the tower view, the connection and its
+// buffers, the bell sounds and the message texts. The state of the tower is
+// its TowerSession; the window feeds it the server's messages and the user's
+// clicks, and shows what it reports. The window's methods live in the folder
+// of the subsystem they serve.
 #pragma once
 
 #include <array>
@@ -9,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "app/ReportQueue.h"
 #include "net/MessageBuffer.h"
 #include "net/Messages.h"
 #include "platform/Controls.h"
@@ -16,14 +18,7 @@
 #include "platform/Font.h"
 #include "platform/Socket.h"
 #include "platform/sound/SoundDevice.h"
-#include "ringing/BellLayout.h"
-#include "tower/RingerTable.h"
-
-// One bell column: its two buttons and what it shows and sounds.
-struct BellSlot : SlotState {
-    platform::Button* upperButton = nullptr;
-    platform::Button* lowerButton = nullptr;
-};
+#include "tower/TowerSession.h"
 
 // Sound label ("1" to "12", "6b") to open sound device.
 using BellSoundBank = std::map<std::string, platform::SoundDeviceId, NameLess>;
@@ -32,7 +27,7 @@ inline constexpr int TIMER_CONNECT = 0;
 inline constexpr int TIMER_CALL = 1;
 inline constexpr unsigned WM_SOCKET_NOTIFY = 0x5443;
 
-class TowerWindow : public platform::Dialog {
+class TowerWindow : public platform::Dialog, private OutgoingSink {
 public:
     TowerWindow();
     ~TowerWindow() override;
@@ -51,6 +46,8 @@ public:
     void OnReceive();
     void HandleMessage();
     void OnConnectionLost();
+    // A box about the server's messages, one at a time (see ReportQueue).
+    void Report(const std::string& text, bool offerTowers = false);
 
     // Tower list and joining (lobby/).
     void OnTowerListEntry(const wire::TowerListEntry& message);
@@ -61,6 +58,7 @@ public:
     void OnRingerInfo(const wire::RingerInfo& message);
     void OnRingerLeft(const wire::RingerLeft& message);
     void OnTowerEntered(const wire::TowerEntered& message);
+    void ShowRingerChange(const RingerChange& change);
     int FindRingerRow(std::int32_t itemId);
     static int CompareRingerRows(std::intptr_t data1, std::intptr_t data2, std::intptr_t list);
 
@@ -76,18 +74,17 @@ public:
 
     // Ringing (ringing/).
     void LayOutBells();
+    void ShowLayout(const LayoutPlan& layout);
     void OnBellButton(int position, bool upperRow);
     void OnStrikeMessage(const wire::Strike& message);
-    static std::int32_t NowMs();
     platform::SoundDeviceId OpenBellSound(const std::string& fileName);
-    void AssignSoundLabels();
-    void PlayBellSound(BellSlot& slot);
-    void RecordPing(const std::string& ringerName, std::int16_t value);
+    void PlayBellSound(const SlotState& slot);
+    void ShowPing(const Ringer& ringer);
     void OnSettings();
     void OnActivate(bool active) override;
     void OnCallMessage(const wire::Call& message);
 
-    // Members, in the order the window declares them.
+    // Controls, in the order of the template's tab stops.
     platform::Button sendButton;
     platform::Button settingsButton;
     platform::StaticText chatDisplay;
@@ -97,28 +94,22 @@ public:
     platform::Button bellsButton;
     platform::StaticText statusLine;
     platform::Button messagesButton;
-    std::array<platform::Button, 8> messageButtonControls;  // message buttons 1 to 8
+    std::array<platform::Button, 8> messageButtons;  // message buttons 1 to 8
     platform::ListView ringerListView;
-    RingerTable ringers;  // the people in the tower, with lastItemId
-    std::uint16_t bellCount = 0;
+
+    TowerSession session{*this};
     std::array<std::string, 8> messageTexts;
-    std::int32_t keyboardControl = 0;
-    std::int32_t mouseControl = 0;
-    std::int32_t bellWeight = 1;
-    std::int32_t showNumbers = 1;
-    std::map<std::string, std::string, NameLess> towerList;
-    std::string ownName;
     std::string serverHost;
     std::uint16_t serverPort = wire::kServerPort;  // every server listens here; tests use their own
     platform::SOCKET connSocket = platform::INVALID_SOCKET;
     MessageBuffer receiveBuffer;
     MessageBuffer sendQueue;
-    std::array<platform::Button*, 8> messageButtons{};
-    std::array<BellSlot, 12> slots;
     platform::Font bigFont;
     BellSoundBank sounds;
-    std::string currentTower;
-    std::uint16_t strikeSeq = 0;
-    std::int32_t strikeSentAt = 0;
-    std::int32_t lastPing = 0;
+    ReportQueue reports;
+    bool choosingTower = false;  // a Start/Join dialog is open
+
+private:
+    // The session's messages leave through the send queue.
+    void Queue(const MessageBuffer& message) override { QueueMessage(message); }
 };

@@ -4,18 +4,14 @@
 #include "lobby/MessagesDialog.h"
 
 void TowerWindow::OnSend() {
-    const std::string text = chatEntry.GetWindowText();
-    if (text.empty()) return;
-
-    QueueMessage(wire::Build(wire::Chat{ownName, text}));
-
-    // The line shows when the server relays it back. Taking the focus off the
-    // chat line lets the next key ring a bell again.
+    if (!session.SendChat(chatEntry.GetWindowText())) return;
+    // Taking the focus off the chat line lets the next key ring a bell again.
     chatEntry.SetWindowText("");
     sendButton.SetFocus();
 }
 
 void TowerWindow::OnChatMessage(const wire::Chat& message) {
+    session.OnChat(message);
     chatDisplay.SetWindowText(
         PrependChatLine(chatDisplay.GetWindowText(), std::string(message.name), std::string(message.line)));
 }
@@ -24,17 +20,13 @@ void TowerWindow::UpdateMessageCaptions() {
     static constexpr char kLetters[] = "qwertyui";
     for (int k = 0; k < 8; ++k) {
         const std::string& text = messageTexts[k];
-        messageButtons[k]->SetWindowText(text.empty() ? "" : std::string("&") + kLetters[k] + " " + text);
+        messageButtons[k].SetWindowText(text.empty() ? "" : std::string("&") + kLetters[k] + " " + text);
     }
 }
 
 void TowerWindow::OnMessageButton(int k) {
-    // Only a conductor calls; everybody else's click is ignored.
-    if (!ringers.RingerFor(ownName).conductor) return;
-    const std::string& text = messageTexts[k - 1];
-    if (text.empty()) return;
-
-    QueueMessage(wire::Build(wire::Call{text}));
+    // The call shows when the server relays it back.
+    session.SendCall(messageTexts[k - 1]);
 }
 
 void TowerWindow::OnMessages() {

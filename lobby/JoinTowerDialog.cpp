@@ -26,19 +26,19 @@ void JoinTowerDialog::DoDataExchange() {
 
 bool JoinTowerDialog::OnInitDialog() {
     platform::Dialog::OnInitDialog();
-    userNameEdit.SetWindowText(window->ownName);
+    userNameEdit.SetWindowText(window->session.ownName);
 
     towerListView.InsertColumn(0, "Tower Name", 100);
     towerListView.InsertColumn(1, "Description", 200);
     // Towers announced while the dialog is open are not shown in it.
     listedTowers.clear();
-    for (const auto& [name, towerDescription] : window->towerList) {
+    for (const auto& [name, towerDescription] : window->session.towerList) {
         const int row = towerListView.InsertItem(towerListView.GetItemCount(), name);
         towerListView.SetItemText(row, 1, towerDescription);
         listedTowers.push_back(name);
     }
 
-    if (window->towerList.empty()) {
+    if (window->session.towerList.empty()) {
         ShowStartMode();
     } else {
         ShowJoinMode();

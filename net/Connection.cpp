@@ -54,9 +54,8 @@ void TowerWindow::ConnectToServer() {
 }
 
 void TowerWindow::OnConnected() {
-    QueueMessage(wire::Build(wire::Hello{}));
-    // The tower list that answers Hello starts from nothing.
-    towerList.clear();
+    // Hello; the tower list that answers it starts from nothing.
+    session.OnConnected();
 }
 
 void TowerWindow::QueueMessage(const MessageBuffer& message) {
@@ -78,7 +77,7 @@ void TowerWindow::FlushSendQueue() {
             const int code = WSAGetLastError();
             const bool quiet = code == WSAEWOULDBLOCK || code == WSAECONNRESET || code == WSAECONNABORTED ||
                                code == WSAENOTSOCK || code == WSA_INVALID_HANDLE;
-            if (!quiet) MessageBox(Format("Failed to send data - error %d", code));
+            if (!quiet) Report(Format("Failed to send data - error %d", code));
             return;
         }
         sendQueue.RemoveFront(static_cast<std::size_t>(sent));
@@ -87,14 +86,14 @@ void TowerWindow::FlushSendQueue() {
 
 void TowerWindow::OnSocketEvent(SOCKET socket, int event, int error) {
     if (socket != connSocket) {
-        MessageBox("Message from unknown socket handle");
+        Report("Message from unknown socket handle");
         return;
     }
     switch (event) {
     case FD_READ: OnReceive(); break;
     case FD_WRITE: FlushSendQueue(); break;
     case FD_CLOSE: OnConnectionLost(); break;
-    default: MessageBox(Format("Unexpected TCPIP event %d. Error %d, Socket %d\n", event, error, socket)); break;
+    default: Report(Format("Unexpected TCPIP event %d. Error %d, Socket %d\n", event, error, socket)); break;
     }
 }
 
@@ -135,26 +134,22 @@ void TowerWindow::HandleMessage() {
         else whole = false;
     };
     const std::uint16_t number = wire::TypeOf(bytes);
-    const auto unexpected = [&] { MessageBox(Format("Incoming message has unexpected message type : %d", number)); };
+    const auto unexpected = [&] { Report(Format("Incoming message has unexpected message type : %d", number)); };
     const auto type = wire::ToMessageType(number);
     if (!type) return unexpected();
     switch (*type) {
-        case wire::MessageType::RingerInfo: handle(wire::ReadRingerInfo(bytes), &TowerWindow::OnRingerInfo); break;
-        case wire::MessageType::Call: handle(wire::ReadCall(bytes), &TowerWindow::OnCallMessage); break;
-        case wire::MessageType::Strike: handle(wire::ReadStrike(bytes), &TowerWindow::OnStrikeMessage); break;
-        case wire::MessageType::RingerLeft: handle(wire::ReadRingerLeft(bytes), &TowerWindow::OnRingerLeft); break;
-        case wire::MessageType::Chat: handle(wire::ReadChat(bytes), &TowerWindow::OnChatMessage); break;
-        case wire::MessageType::TowerListEntry:
-            handle(wire::ReadTowerListEntry(bytes), &TowerWindow::OnTowerListEntry);
-            break;
-        case wire::MessageType::TowerEntered:
-            handle(wire::ReadTowerEntered(bytes), &TowerWindow::OnTowerEntered);
-            break;
-        case wire::MessageType::ServerNotice:
-            handle(wire::ReadServerNotice(bytes), &TowerWindow::OnServerNotice);
-            break;
-        case wire::MessageType::Hello:
-        case wire::MessageType::StartTower: unexpected(); break;
+    case wire::MessageType::RingerInfo: handle(wire::ReadRingerInfo(bytes), &TowerWindow::OnRingerInfo); break;
+    case wire::MessageType::Call: handle(wire::ReadCall(bytes), &TowerWindow::OnCallMessage); break;
+    case wire::MessageType::Strike: handle(wire::ReadStrike(bytes), &TowerWindow::OnStrikeMessage); break;
+    case wire::MessageType::RingerLeft: handle(wire::ReadRingerLeft(bytes), &TowerWindow::OnRingerLeft); break;
+    case wire::MessageType::Chat: handle(wire::ReadChat(bytes), &TowerWindow::OnChatMessage); break;
+    case wire::MessageType::TowerListEntry:
+        handle(wire::ReadTowerListEntry(bytes), &TowerWindow::OnTowerListEntry);
+        break;
+    case wire::MessageType::TowerEntered: handle(wire::ReadTowerEntered(bytes), &TowerWindow::OnTowerEntered); break;
+    case wire::MessageType::ServerNotice: handle(wire::ReadServerNotice(bytes), &TowerWindow::OnServerNotice); break;
+    case wire::MessageType::Hello:
+    case wire::MessageType::StartTower: unexpected(); break;
     }
     if (!whole) OnConnectionLost();
 }
@@ -167,4 +162,16 @@ void TowerWindow::OnConnectionLost() {
     receiveBuffer.Clear();
     MessageBox("Connection to Server Lost.");
     EndDialog(IDCANCEL);
+}
+
+void TowerWindow::Report(const std::string& text, bool offerTowers) {
+    if (!reports.Add({text, offerTowers})) return;
+    // One box at a time: while it is open, the reports that come wait, and
+    // the caller that opened it shows them after it, one after another.
+    while (const auto report = reports.Next()) {
+        MessageBox(report->text);
+        reports.Closed();
+        if (HasEnded()) return;
+        if (report->offerTowers && !session.InTower()) RunJoinDialog();
+    }
 }

@@ -15,17 +15,17 @@ void ControlsDialog::DoDataExchange() {
 
 bool ControlsDialog::OnInitDialog() {
     platform::Dialog::OnInitDialog();
-    keyboardCombo.SetCurSel(window->keyboardControl);
-    mouseCombo.SetCurSel(window->mouseControl);
-    bellsCombo.SetCurSel(window->bellWeight);
-    numbersCombo.SetCurSel(window->showNumbers);
+    keyboardCombo.SetCurSel(window->session.settings.keyboardControl);
+    mouseCombo.SetCurSel(window->session.settings.mouseControl);
+    bellsCombo.SetCurSel(window->session.settings.bellWeight);
+    numbersCombo.SetCurSel(window->session.settings.showNumbers);
     return true;
 }
 
 void ControlsDialog::OnOK() {
-    window->keyboardControl = keyboardCombo.GetCurSel();
-    window->mouseControl = mouseCombo.GetCurSel();
-    window->bellWeight = bellsCombo.GetCurSel();
-    window->showNumbers = numbersCombo.GetCurSel();
+    window->session.settings.keyboardControl = keyboardCombo.GetCurSel();
+    window->session.settings.mouseControl = mouseCombo.GetCurSel();
+    window->session.settings.bellWeight = bellsCombo.GetCurSel();
+    window->session.settings.showNumbers = numbersCombo.GetCurSel();
     platform::Dialog::OnOK();
 }

@@ -3,30 +3,26 @@
 #include "app/TowerWindow.h"
 
 void TowerWindow::LayOutBells() {
-    // While someone else conducts, the allocation and the calls are theirs.
-    const bool conductorControls = ringers.AllocationControlsVisible(ownName);
-    for (platform::Button& button : messageButtonControls) button.ShowWindow(conductorControls);
-    bellsButton.ShowWindow(conductorControls);
-    messagesButton.ShowWindow(conductorControls);
+    ShowLayout(session.LayOutBells());
+}
 
-    const std::string own = ringers.RingerFor(ownName).bells;
-    const auto plans = PlanBellLayout(bellCount, own, keyboardControl, showNumbers);
+void TowerWindow::ShowLayout(const LayoutPlan& layout) {
+    for (platform::Button& button : messageButtons) button.ShowWindow(layout.conductorControls);
+    bellsButton.ShowWindow(layout.conductorControls);
+    messagesButton.ShowWindow(layout.conductorControls);
+
     for (int i = 0; i < kSlotCount; ++i) {
-        BellSlot& slot = slots[i];
-        const SlotPlan& plan = plans[i];
-        ApplyPlan(slot, plan);
-        slot.upperButton->SetWindowText(plan.upperText);
-        slot.lowerButton->SetWindowText(plan.lowerText);
-        slot.upperButton->ShowWindow(plan.visible);
-        slot.lowerButton->ShowWindow(plan.visible);
+        const SlotPlan& plan = layout.slots[i];
+        upperBellButtons[i].SetWindowText(plan.upperText);
+        lowerBellButtons[i].SetWindowText(plan.lowerText);
+        upperBellButtons[i].ShowWindow(plan.visible);
+        lowerBellButtons[i].ShowWindow(plan.visible);
         if (plan.visible) {
             // The key to ring next in the dialog font; the number stands out large.
-            slot.upperButton->SetFont(DialogFont());
-            slot.lowerButton->SetFont(bigFont);
+            upperBellButtons[i].SetFont(DialogFont());
+            lowerBellButtons[i].SetFont(bigFont);
         }
     }
-
-    AssignSoundLabels();
 
     // Away from any bell button, so that a key press cannot land on one by focus;
     // the brief pushed look shows where the focus went.

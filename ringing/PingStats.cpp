@@ -12,7 +12,6 @@ std::uint32_t Square(std::int16_t value) {
 }  // namespace
 
 void PingStats::Record(std::int16_t value) {
-    samples.push_front(value);
     sum += static_cast<std::uint32_t>(value);
     sumOfSquares += Square(value);
 
@@ -30,42 +29,42 @@ void PingStats::Record(std::int16_t value) {
         ++minAge;
     }
 
+    // The 101st sample takes the place of the oldest.
+    newest_ = (newest_ + 1) % kWindow;
     bool rescan = false;
-    while (samples.size() > kWindow) {
-        const std::int16_t oldest = samples.back();
-        samples.pop_back();
+    if (count_ == kWindow) {
+        const std::int16_t oldest = ring_[newest_];
         sum -= static_cast<std::uint32_t>(oldest);
         sumOfSquares -= Square(oldest);
-        rescan = rescan || oldest >= max || oldest <= min;
+        rescan = oldest >= max || oldest <= min;
+    } else {
+        ++count_;
     }
-    if (!rescan) {
-        return;
-    }
+    ring_[newest_] = value;
+    if (!rescan) return;
+
     // The dropped sample was an extreme: find both again. Strict comparisons
     // while walking from the newest keep the newest of equal values.
     max = 0;
     maxAge = 0;
-    min = samples.front();
+    min = value;
     minAge = 0;
-    std::int32_t position = 0;
-    for (const std::int16_t sample : samples) {
+    for (std::size_t age = 0; age < count_; ++age) {
+        const std::int16_t sample = Sample(age);
         if (sample > max) {
             max = sample;
-            maxAge = position;
+            maxAge = static_cast<std::int32_t>(age);
         }
         if (sample < min) {
             min = sample;
-            minAge = position;
+            minAge = static_cast<std::int32_t>(age);
         }
-        ++position;
     }
 }
 
 std::string PingStats::ColumnText() const {
-    if (samples.empty()) {
-        return {};
-    }
-    const auto n = static_cast<std::uint32_t>(samples.size());
+    if (count_ == 0) return {};
+    const auto n = static_cast<std::uint32_t>(count_);
     // The quotients are unsigned like the sums; they are shown as signed
     // numbers, so a wrapped sum shows as it is stored.
     const auto average = static_cast<std::int32_t>(sum / n);

@@ -3,15 +3,19 @@
 // maximum as shown in the third column of the ringers list.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
 
 struct PingStats {
     static constexpr std::size_t kWindow = 100;
 
-    std::deque<std::int16_t> samples;  // newest first
+    // The samples in a ring, so that recording one allocates nothing.
+    std::size_t Count() const { return count_; }
+    // The sample at this position, counted from the newest (0).
+    std::int16_t Sample(std::size_t age) const { return ring_[(newest_ + kWindow - age) % kWindow]; }
+
     // Both sums wrap around at 32 bits; dropping a sample subtracts it again,
     // so they stay exact modulo 2^32 whatever has passed through them.
     std::uint32_t sum = 0;
@@ -28,6 +32,11 @@ struct PingStats {
     // "min (minAge) average rms max (maxAge)" in whole milliseconds; empty
     // while there is no sample.
     std::string ColumnText() const;
+
+private:
+    std::array<std::int16_t, kWindow> ring_{};
+    std::size_t newest_ = kWindow - 1;  // the next sample goes to position 0
+    std::size_t count_ = 0;
 };
 
 // The largest r with r * r <= q.

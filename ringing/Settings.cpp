@@ -7,6 +7,6 @@ void TowerWindow::OnSettings() {
     ControlsDialog dialog;
     dialog.window = this;
     if (dialog.DoModal() != platform::IDOK) return;
+    // The relayout gives every bell its sound for the new weight too.
     LayOutBells();
-    AssignSoundLabels();
 }

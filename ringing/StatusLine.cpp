@@ -16,6 +16,7 @@ void TowerWindow::OnActivate(bool active) {
 }
 
 void TowerWindow::OnCallMessage(const wire::Call& message) {
+    session.OnCall(message);
     statusLine.SetWindowText(std::string(message.text));
     statusLine.SetFont(bigFont);
     // Every call starts the five seconds afresh; OnTimer empties the line.

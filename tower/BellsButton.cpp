@@ -5,18 +5,9 @@
 // The allocation goes to the server as one record per ringer; the bell
 // buttons change when the server sends the records back, not here.
 void TowerWindow::OnBellsButton() {
-    Ringer& own = ringers.RingerFor(ownName);
-    if (!own.conductor) {
-        own.conductor = true;
-        QueueMessage(wire::Build(wire::RingerInfo{bellCount, ownName, own.bells, true}));
-    }
-
+    session.AppointSelf();
     BellsDialog dialog;
     dialog.window = this;
-    if (dialog.DoModal() != platform::IDOK) {
-        return;
-    }
-    for (const auto& [key, ringer] : ringers.ringers) {
-        QueueMessage(wire::Build(wire::RingerInfo{bellCount, ringer.name, ringer.bells, ringer.conductor}));
-    }
+    if (dialog.DoModal() != platform::IDOK) return;
+    session.SendAllocation();
 }

@@ -26,6 +26,19 @@ void BellsDialog::DoDataExchange() {
     Bind(bell1Combo, ids::IDC_BELL_COMBO_FIRST);
 }
 
+int BellsDialog::AddName(platform::ComboBox& combo, std::vector<std::string>& names, const std::string& name) {
+    // A sorted combo inserts the entry in its place: the names move with it.
+    const int index = combo.AddString(name);
+    names.insert(names.begin() + index, name);
+    return index;
+}
+
+std::string BellsDialog::Chosen(const platform::ComboBox& combo, const std::vector<std::string>& names) {
+    const int index = combo.GetCurSel();
+    return index >= 0 && index < static_cast<int>(names.size()) ? names[static_cast<std::size_t>(index)]
+                                                                : std::string();
+}
+
 // Opens on the current allocation: each bell shows its ringer (or the empty
 // entry), the Conductor combo the conductor.
 bool BellsDialog::OnInitDialog() {
@@ -33,23 +46,20 @@ bool BellsDialog::OnInitDialog() {
     bellCombos = {&bell1Combo, &bell2Combo, &bell3Combo, &bell4Combo,  &bell5Combo,  &bell6Combo,
                   &bell7Combo, &bell8Combo, &bell9Combo, &bell10Combo, &bell11Combo, &bell12Combo};
 
-    const RingerTable::Map& ringers = window->ringers.ringers;
+    const RingerTable::Map& ringers = window->session.ringers.ringers;
     for (int bell = 1; bell <= wire::kMaxBells; ++bell) {
         platform::ComboBox& combo = *bellCombos[bell - 1];
-        combo.SetCurSel(combo.AddString(""));
+        std::vector<std::string>& names = bellNames[bell - 1];
+        combo.SetCurSel(AddName(combo, names, ""));
         // Where several ringers claim the bell, the last in name order shows.
         for (const auto& [key, ringer] : ringers) {
-            const int index = combo.AddString(ringer.name);
-            if (RingsBell(ringer.bells, bell)) {
-                combo.SetCurSel(index);
-            }
+            const int index = AddName(combo, names, ringer.name);
+            if (RingsBell(ringer.bells, bell)) combo.SetCurSel(index);
         }
     }
     for (const auto& [key, ringer] : ringers) {
-        const int index = conductorCombo.AddString(ringer.name);
-        if (ringer.conductor) {
-            conductorCombo.SetCurSel(index);
-        }
+        const int index = AddName(conductorCombo, conductorNames, ringer.name);
+        if (ringer.conductor) conductorCombo.SetCurSel(index);
     }
     return true;
 }
@@ -58,22 +68,14 @@ bool BellsDialog::OnInitDialog() {
 // with one message per bell chosen after a gap, and the dialog stays open.
 void BellsDialog::OnOK() {
     std::array<std::string, wire::kMaxBells> chosen;
-    for (int bell = 1; bell <= wire::kMaxBells; ++bell) {
-        const platform::ComboBox& combo = *bellCombos[bell - 1];
-        chosen[bell - 1] = combo.GetLBText(combo.GetCurSel());
-    }
-    const AllocationResult allocation = TallyAllocation(chosen, window->ringers.ringers);
-    for (int shown = 0; shown < allocation.gapMessages; ++shown) {
-        platform::MessageBox(kAllocationGapMessage);
-    }
-    if (!allocation.valid) {
-        return;
-    }
+    for (int bell = 1; bell <= wire::kMaxBells; ++bell)
+        chosen[bell - 1] = Chosen(*bellCombos[bell - 1], bellNames[bell - 1]);
+    const AllocationResult allocation = TallyAllocation(chosen, window->session.ringers.ringers);
+    for (int shown = 0; shown < allocation.gapMessages; ++shown) platform::MessageBox(kAllocationGapMessage);
+    if (!allocation.valid) return;
 
     // Ringers may have come or gone while the boxes were open: the write-back
     // takes the table as it is now.
-    const std::string conductor = conductorCombo.GetLBText(conductorCombo.GetCurSel());
-    ApplyAllocation(allocation, conductor, window->ringers.ringers);
-    window->bellCount = static_cast<std::uint16_t>(allocation.bellCount);
+    window->session.ApplyAllocation(allocation, Chosen(conductorCombo, conductorNames));
     EndDialog(platform::IDOK);
 }

@@ -1,0 +1,55 @@
+// Chat lines and the conductor's calls, as users meet them: real windows
+// against the real server.
+#include <QTest>
+
+#include "lobby/MessagesDialog.h"
+#include "tests/client/support/Harness.h"
+
+namespace {
+
+using namespace testsupport;
+
+TEST_F(RealTowerTest, ChatLinesShowEverywhereNewestFirstAndOnlyTheConductorCalls) {
+    auto ann = Enter("Ann");
+    auto ben = Enter("Ben");
+    ASSERT_TRUE(ann && ben);
+
+    ben->chatEntry.SetWindowText("Hello");
+    ben->sendButton.Click();
+    EXPECT_EQ(ben->chatEntry.GetWindowText(), "");
+    EXPECT_EQ(ben->Widget()->focusWidget(), ben->sendButton.Widget());  // keys ring bells again
+    ann->chatEntry.SetWindowText("Evening all");
+    ann->sendButton.Click();
+    const std::string chat = "Ann: Evening all\r\nBen: Hello\r\n";
+    ASSERT_TRUE(
+        WaitFor([&] { return ann->chatDisplay.GetWindowText() == chat && ben->chatDisplay.GetWindowText() == chat; }));
+
+    // Message 7 starts blank; Ann gives it a text.
+    EXPECT_EQ(ann->messageButtons[6].GetWindowText(), "");
+    script.Then([](platform::Dialog& dialog) {
+        auto& messages = dynamic_cast<MessagesDialog&>(dialog);
+        EXPECT_EQ(messages.messageEdits[1].GetWindowText(), "Go");
+        messages.messageEdits[6].SetWindowText("Look to");
+        EXPECT_TRUE(SaveScreenshot(messages.Widget(), "messages-dialog"));
+        messages.SendCommand(platform::IDOK);
+    });
+    ann->messagesButton.Click();
+    EXPECT_EQ(ann->messageButtons[6].GetWindowText(), "&u Look to");
+
+    // While nobody conducts the buttons show but call nothing; Bells makes
+    // Ann the conductor even when she cancels it, and then her key calls.
+    QTest::keyClick(ann->settingsButton.Widget(), 'u');
+    ann->bellsButton.Click();
+    ASSERT_TRUE(WaitFor([&] { return !ben->bellsButton.IsWindowVisible(); }));
+    EXPECT_NE(ben->statusLine.GetWindowText(), "Look to");
+    QTest::keyClick(ann->settingsButton.Widget(), 'u');
+    ASSERT_TRUE(WaitFor(
+        [&] { return ann->statusLine.GetWindowText() == "Look to" && ben->statusLine.GetWindowText() == "Look to"; }));
+    // The call shows for five seconds.
+    EXPECT_TRUE(ben->IsTimerRunning(TIMER_CALL));
+    EXPECT_GT(ben->TimerRemainingMs(TIMER_CALL), 4000);
+    ben->OnTimer(TIMER_CALL);
+    EXPECT_EQ(ben->statusLine.GetWindowText(), "");
+}
+
+}  // namespace

@@ -1,0 +1,101 @@
+// Joining a tower and losing the server, as users meet them: real windows
+// against the real server.
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QTest>
+#include <QTreeWidget>
+
+#include "lobby/JoinTowerDialog.h"
+#include "tests/client/support/Harness.h"
+
+namespace {
+
+using namespace testsupport;
+using Texts = std::vector<std::string>;
+
+// A loopback port held by a socket that does not listen: connecting to it is
+// refused, and nobody else can take it meanwhile.
+struct DeafPort {
+    DeafPort() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+        port = ntohs(address.sin_port);
+    }
+    ~DeafPort() { ::close(fd); }
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    std::uint16_t port = 0;
+};
+
+TEST_F(RealTowerTest, OneStartsATowerAnotherJoinsItAfterANoticeAndAThirdGivesUp) {
+    // No towers yet: the dialog opens to start one. Missing inputs are
+    // reported and what was typed stays.
+    script.Then(OnJoinDialog([](JoinTowerDialog& join) {
+        EXPECT_TRUE(join.startRadio.GetCheck());
+        join.SendCommand(platform::IDOK);
+        join.userNameEdit.SetWindowText("Ann");
+        join.SendCommand(platform::IDOK);
+        join.towerNameEdit.SetWindowText("St Mary");
+        join.descriptionEdit.SetWindowText("Practice night");
+        EXPECT_TRUE(SaveScreenshot(join.Widget(), "join-tower-start"));
+        join.SendCommand(platform::IDOK);
+    }));
+    auto ann = OpenWindow(server.Port());
+    ASSERT_TRUE(WaitFor([&] { return ann->session.InTower(); }));
+    EXPECT_EQ(boxes.Texts(), (Texts{"You must provide your name", "You must provide a tower name"}));
+
+    // Ben sees St Mary listed, asks for it under a name that is taken, is
+    // told so by the server and chooses again; a double-click joins.
+    script.Then(OnJoinDialog([](JoinTowerDialog& join) {
+        EXPECT_TRUE(join.joinRadio.GetCheck());
+        ASSERT_EQ(join.towerListView.GetItemCount(), 1);
+        EXPECT_EQ(join.towerListView.GetItemText(0, 1), "Practice night");
+        join.userNameEdit.SetWindowText("Ann");
+        join.SendCommand(platform::IDOK);
+        join.towerListView.SetSelectionMark(0);
+        EXPECT_TRUE(SaveScreenshot(join.Widget(), "join-tower-join"));
+        join.SendCommand(platform::IDOK);
+    }));
+    script.Then(OnJoinDialog([](JoinTowerDialog& join) {
+        EXPECT_EQ(join.userNameEdit.GetWindowText(), "Ann");
+        join.userNameEdit.SetWindowText("Ben");
+        // Through the window system, so that the press before it is seen.
+        auto* list = qobject_cast<QTreeWidget*>(join.towerListView.Widget());
+        const QPoint row = list->viewport()->mapTo(join.Widget(), list->visualItemRect(list->topLevelItem(0)).center());
+        QTest::mouseDClick(join.Widget()->windowHandle(), Qt::LeftButton, Qt::NoModifier, row);
+    }));
+    auto ben = OpenWindow(server.Port());
+    ASSERT_TRUE(WaitFor([&] { return ben->session.InTower() && Rows(*ann).size() == 2; }));
+    EXPECT_EQ(boxes.Texts().back(), "Someone in that tower already uses that name. Please choose another.");
+    EXPECT_EQ(boxes.Texts()[2], "Please select the tower to join");
+    EXPECT_EQ(Rows(*ann), (Texts{"Ann||", "Ben||"}));
+    EXPECT_EQ(Rows(*ben), Rows(*ann));
+
+    // Cancel in the dialog ends the program.
+    script.Then([](platform::Dialog& dialog) { dialog.OnCancel(); });
+    auto cy = OpenWindow(server.Port());
+    ASSERT_TRUE(WaitFor([&] { return cy->HasEnded(); }));
+    EXPECT_EQ(cy->Result(), platform::IDCANCEL);
+    EXPECT_EQ(script.Opened(), 4);
+}
+
+TEST_F(RealTowerTest, TheServerGoingAwayEndsTheRunAndARefusedConnectionEndsItAtOnce) {
+    auto ann = Enter("Ann");
+    ASSERT_TRUE(ann);
+    EXPECT_EQ(server.Stop(), 0);
+    ASSERT_TRUE(WaitFor([&] { return ann->HasEnded(); }));
+    EXPECT_EQ(boxes.Texts(), (Texts{"Connection to Server Lost."}));
+
+    const DeafPort deaf;
+    auto late = OpenWindow(deaf.port);
+    ASSERT_TRUE(WaitFor([&] { return late->HasEnded(); }));
+    EXPECT_EQ(boxes.Texts().back(), "Connection to server failed");
+    EXPECT_EQ(late->connSocket, platform::INVALID_SOCKET);
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+// Drives real main windows offscreen against a real tolmer-server (or a
+// scripted peer): records message boxes, acts on modal dialogs as they
+// open, and reads what the windows show.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/TowerWindow.h"
+#include "platform/EventLoop.h"
+#include "tests/support/ServerProcess.h"
+
+class BellsDialog;
+class JoinTowerDialog;
+
+namespace testsupport {
+
+// Records every message box while it lives and answers it OK. A box stays
+// "open" for boxMs while events are handled, as a real one would be (after
+// whileOpen has run), and the deepest nesting of boxes is kept.
+class MessageBoxRecorder {
+public:
+    explicit MessageBoxRecorder(int boxMs = 0, std::function<void()> whileOpen = {});
+    ~MessageBoxRecorder();
+    const std::vector<std::string>& Texts() const { return texts_; }
+    bool Saw(const std::string& text) const;
+    int DeepestNesting() const { return deepest_; }
+
+private:
+    std::vector<std::string> texts_;
+    int open_ = 0;
+    int deepest_ = 0;
+};
+
+// Acts on every modal dialog as it opens, in turn; a dialog with no action
+// left is cancelled.
+class DialogScript {
+public:
+    using Action = std::function<void(platform::Dialog&)>;
+    DialogScript();
+    ~DialogScript();
+    void Then(Action action) { actions_.push_back(std::move(action)); }
+    int Opened() const { return opened_; }
+
+private:
+    std::vector<Action> actions_;
+    std::size_t next_ = 0;
+    int opened_ = 0;
+};
+
+// An action on the Start/Join dialog; any other dialog fails the test.
+DialogScript::Action OnJoinDialog(std::function<void(JoinTowerDialog&)> body);
+// An action on the Bells dialog.
+DialogScript::Action OnBellsDialog(std::function<void(BellsDialog&)> body);
+
+// A main window started with "-l", connecting to the loopback port.
+std::unique_ptr<TowerWindow> OpenWindow(std::uint16_t port);
+// Opens a window that enters `tower` as `name` through the Start/Join
+// dialog, starting it when the server does not list it; nullptr when it
+// does not get in.
+std::unique_ptr<TowerWindow> EnterTower(std::uint16_t port, DialogScript& script, const std::string& name,
+                                        const std::string& tower);
+
+// The column index of the bell in the window, or -1.
+int ColumnOf(const TowerWindow& window, int bell);
+// The ringers list from the top, "name|bells column|ping column" per row.
+std::vector<std::string> Rows(const TowerWindow& window);
+// Selects the entry whose shown text is `text`; false when there is none.
+bool ChooseEntry(platform::ComboBox& combo, const std::string& text);
+// Pumps events until the condition holds (5 s at most).
+bool WaitFor(const std::function<bool()>& condition);
+// Saves a picture of the window under the build folder's screenshots/.
+bool SaveScreenshot(QWidget* widget, const std::string& name);
+
+// A real tolmer-server on a free loopback port, with the boxes and the
+// dialogs of the windows under test in the test's hands.
+class RealTowerTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.Start(TOLMER_SERVER_BINARY)) << server.Error(); }
+    std::unique_ptr<TowerWindow> Enter(const std::string& name, const std::string& tower = "St Mary") {
+        return EnterTower(server.Port(), script, name, tower);
+    }
+
+    ServerProcess server;
+    MessageBoxRecorder boxes;
+    DialogScript script;
+};
+
+}  // namespace testsupport

@@ -1,0 +1,74 @@
+// From the command line to a tower: the server chosen, the tower list that
+// answers Hello, the request the user's choice sends, entering the tower.
+#include "app/ServerChoice.h"
+#include "tests/session/SessionFixture.h"
+
+namespace {
+
+using testsupport::SessionTest;
+
+TEST(ServerChoice, SwitchesArePlainCaseSensitiveTextAndLocalIsSearchedFirst) {
+    const ServerNames names{"main.example", "test.example", "10.0.0.1"};
+    EXPECT_EQ(ChooseServer("tolmer", names), "main.example");
+    EXPECT_EQ(ChooseServer("tolmer -t", names), "test.example");
+    EXPECT_EQ(ChooseServer("tolmer -d", names), "10.0.0.1");
+    EXPECT_EQ(ChooseServer("tolmer -t -l", names), "localhost");
+    EXPECT_EQ(ChooseServer("tolmer -lx", names), "localhost");
+    EXPECT_EQ(ChooseServer("-l tolmer", names), "main.example");  // no blank before it
+    EXPECT_EQ(ChooseServer("tolmer -L", names), "main.example");
+}
+
+TEST_F(SessionTest, HelloAsksForTheListAndTheListStartsEmpty) {
+    session.towerList["Old"] = "from before";
+    session.OnConnected();
+    ASSERT_EQ(sent.messages.size(), 1u);
+    EXPECT_EQ(sent.messages[0].Bytes(), std::string_view("\x06\x00\x01\x00\x01\x00", 6));
+    EXPECT_TRUE(session.towerList.empty());
+}
+
+TEST_F(SessionTest, TheListIsCompleteWhenItHoldsAsManyTowersAsAnnounced) {
+    // No towers: one entry, count 0, no name.
+    EXPECT_TRUE(session.OnTowerListEntry({0, "", ""}));
+    EXPECT_TRUE(session.towerList.empty());
+
+    EXPECT_FALSE(session.OnTowerListEntry({3, "b", "third"}));
+    EXPECT_FALSE(session.OnTowerListEntry({3, "C", "second"}));
+    EXPECT_TRUE(session.OnTowerListEntry({3, "A", "first"}));
+    std::vector<std::string> names;
+    for (const auto& [name, description] : session.towerList) names.push_back(name);
+    EXPECT_EQ(names, (std::vector<std::string>{"A", "C", "b"}));  // byte order: upper case first
+
+    // A repeated name replaces its description and never reaches the count.
+    session.towerList.clear();
+    EXPECT_FALSE(session.OnTowerListEntry({2, "A", "old"}));
+    EXPECT_FALSE(session.OnTowerListEntry({2, "A", "new"}));
+    EXPECT_EQ(session.towerList.at("A"), "new");
+    // A count above 32767 is negative on the wire and never matches.
+    EXPECT_FALSE(session.OnTowerListEntry({static_cast<std::int16_t>(40000), "B", ""}));
+}
+
+TEST_F(SessionTest, TheChoiceNamesTheUserWhoseNameGoesOutCutToItsSlot) {
+    const std::string longName(90, 'n');
+    session.StartTower("St Mary", "", longName);
+    EXPECT_EQ(session.ownName, longName);
+    session.JoinTower("All Saints", "Ann");
+    EXPECT_EQ(session.ownName, "Ann");
+
+    ASSERT_EQ(sent.messages.size(), 2u);
+    EXPECT_EQ(*wire::ReadStartTower(sent.messages[0].Bytes()), (wire::StartTower{"St Mary", "", std::string(80, 'n')}));
+    EXPECT_EQ(*wire::ReadJoinTower(sent.messages[1].Bytes()), (wire::JoinTower{"All Saints", "Ann"}));
+}
+
+TEST_F(SessionTest, EnteringATowerEmptiesTheTableButItemIdsKeepCounting) {
+    Enter("Ann", 6, {{"Ann", "12"}, {"Ben", "34"}});
+    EXPECT_TRUE(session.InTower());
+    session.OnTowerEntered({"All Saints"});
+    EXPECT_EQ(session.currentTower, "All Saints");
+    EXPECT_TRUE(session.ringers.ringers.empty());
+    EXPECT_EQ(session.bellCount, 0);
+    // Not laid out again until a record comes: the bells stay where they were.
+    EXPECT_NE(SlotOf(1), nullptr);
+    EXPECT_EQ(Info(6, "Ann", "1").itemId, 3);
+}
+
+}  // namespace

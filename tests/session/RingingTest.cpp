@@ -1,0 +1,199 @@
+// Ringing as the session follows it: where the bells stand and which keys
+// ring the user's, what a click sends, how relayed strikes move the bells,
+// the timing of the user's own strikes, the pings strikes report, and what
+// the listeners hear.
+#include "tests/session/SessionFixture.h"
+
+namespace {
+
+using testsupport::SessionTest;
+
+// Visible columns from slot 0 (the right) as "bell:upper text:lower text".
+std::vector<std::string> Shown(const LayoutPlan& layout) {
+    std::vector<std::string> shown;
+    for (const SlotPlan& slot : layout.slots)
+        shown.push_back(slot.visible ? std::to_string(slot.bell) + ":" + slot.upperText + ":" + slot.lowerText : "-");
+    return shown;
+}
+
+TEST_F(SessionTest, TheTowerStandsCentredWithBellOneOnTheRight) {
+    Enter("Ann", 6, {{"Ben", "123456"}});
+    using V = std::vector<std::string>;
+    EXPECT_EQ(Shown(session.Layout()),
+              (V{"-", "-", "-", "1::1", "2::2", "3::3", "4::4", "5::5", "6::6", "-", "-", "-"}));
+    session.bellCount = 5;
+    EXPECT_EQ(Shown(session.LayOutBells()),
+              (V{"-", "-", "-", "1::1", "2::2", "3::3", "4::4", "5::5", "-", "-", "-", "-"}));
+    session.bellCount = 0;
+    EXPECT_EQ(Shown(session.LayOutBells()), V(12, "-"));
+    session.bellCount = 14;  // a faulty count shows twelve
+    session.settings.showNumbers = 0;
+    const LayoutPlan& twelve = session.LayOutBells();
+    EXPECT_EQ(twelve.slots[0].bell, 1);
+    EXPECT_EQ(twelve.slots[11].bell, 12);
+    EXPECT_EQ(twelve.slots[11].lowerText, "X");
+    EXPECT_EQ(session.slots[11].soundPosition, 12);
+}
+
+TEST_F(SessionTest, TheUsersBellsTakeKeysFromTheRowForHowManyTheyRing) {
+    Enter("Ann", 6, {{"Ann", "34"}, {"Ben", "1256"}});
+    EXPECT_EQ(SlotOf(3)->upperKey, "J");
+    EXPECT_EQ(SlotOf(3)->lowerKey, "N");
+    EXPECT_EQ(SlotOf(4)->upperKey, "D");
+    EXPECT_EQ(SlotOf(4)->lowerKey, "C");
+    EXPECT_EQ(session.Layout().slots[PositionOf(3) - 1].upperText, "&J");
+    EXPECT_EQ(SlotOf(1)->lowerKey, "");  // Ben's bells carry no keys
+    EXPECT_EQ(session.Layout().slots[PositionOf(1) - 1].upperText, "");
+
+    session.settings.keyboardControl = 1;
+    session.LayOutBells();
+    EXPECT_EQ(SlotOf(4)->upperKey + SlotOf(4)->lowerKey, "DD");
+
+    // Keys follow the bell string's order; symbols above the count still
+    // choose the row; bells 10 to 12 are found by 0, E and T.
+    Info(12, "Ann", "0ET1234567");
+    session.settings.keyboardControl = 0;
+    session.LayOutBells();
+    EXPECT_EQ(SlotOf(10)->upperKey + SlotOf(11)->upperKey + SlotOf(12)->upperKey + SlotOf(1)->upperKey, "';LK");
+    Info(12, "Ann", "123456789E0");
+    session.settings.keyboardControl = 1;
+    session.LayOutBells();
+    std::string keys;
+    for (int bell = 1; bell <= 11; ++bell) keys += SlotOf(bell)->upperKey;
+    EXPECT_EQ(keys, "';LKJHGFDAS");
+    Info(6, "Ann", "1234567890ET1");  // more than twelve symbols: no key row
+    EXPECT_EQ(SlotOf(1)->lowerKey, "");
+}
+
+TEST_F(SessionTest, AClickSendsTheOppositeStrokeOnlyFromTheButtonToRingNext) {
+    Enter("Ann", 6, {{"Ann", "3"}, {"Ben", "1"}});
+    const int three = PositionOf(3);
+    EXPECT_FALSE(session.ClickBell(three, false));         // the number stands on the lower button
+    EXPECT_FALSE(session.ClickBell(PositionOf(1), true));  // Ben's bell
+    EXPECT_FALSE(session.ClickBell(1, true));              // a free column
+    EXPECT_TRUE(session.ClickBell(three, true));
+    session.settings.mouseControl = 1;  // either button rings
+    EXPECT_TRUE(session.ClickBell(three, false));
+    const auto strikes = sent.Strikes();
+    ASSERT_EQ(strikes.size(), 2u);
+    EXPECT_EQ(strikes[0], (wire::Strike{3, 1, 1, 0}));
+    EXPECT_EQ(strikes[1], (wire::Strike{3, 1, 2, 0}));  // the same stroke until the echo
+    EXPECT_EQ(SlotOf(3)->stroke, 0);                    // nothing moves before it
+}
+
+TEST_F(SessionTest, ARelayedStrikeMovesItsBellOnceAndARelayoutPutsItBack) {
+    Enter("Ann", 6, {{"Ben", "123456"}});
+    EXPECT_EQ(Relay(2, 0).slot, -1);  // already at stroke 0
+    const StrikeChange moved = Relay(2, 5);
+    EXPECT_EQ(moved.slot, PositionOf(2) - 1);
+    EXPECT_EQ(moved.stroke, 1);  // any non-zero stroke is 1
+    EXPECT_EQ(Relay(2, 1).slot, -1);
+    EXPECT_EQ(Relay(7, 1).slot, -1);  // not laid out
+    EXPECT_EQ(Relay(0, 1).slot, -1);
+    session.LayOutBells();
+    EXPECT_EQ(SlotOf(2)->stroke, 0);
+    EXPECT_EQ(Relay(2, 0).slot, -1);
+}
+
+TEST_F(SessionTest, TheEchoOfTheUsersLatestStrikeIsTimedAndItsPingGoesWithTheNext) {
+    Enter("Ann", 6, {{"Ann", "12"}, {"Ben", "3"}});
+    session.ClickBell(PositionOf(1), true);
+    clockMs += 42;
+    Relay(1, 1, 1);
+    EXPECT_EQ(session.lastPing, 42);
+    session.ClickBell(PositionOf(1), false);
+    EXPECT_EQ(sent.Strikes().back(), (wire::Strike{1, 0, 2, 42}));
+    EXPECT_EQ(session.lastPing, 0);
+    EXPECT_EQ(session.strikeSentAt, 1042);
+    Relay(1, 0, 2);  // in the same millisecond
+    EXPECT_EQ(session.lastPing, 1);
+
+    // Two clicks before the echo: the first echo moves the bell untimed, the
+    // second is a repeat.
+    session.ClickBell(PositionOf(2), true);
+    session.ClickBell(PositionOf(2), true);
+    clockMs += 5;
+    EXPECT_NE(Relay(2, 1, 3).slot, -1);
+    EXPECT_EQ(Relay(2, 1, 4).slot, -1);
+    EXPECT_EQ(session.lastPing, 0);
+    // Another ringer's bell with the user's number, a ping of 32767 ms or
+    // more, one across midnight: none is measured.
+    session.ClickBell(PositionOf(1), true);
+    Relay(3, 1, 5);
+    EXPECT_EQ(session.lastPing, 0);
+    clockMs += 32767;
+    Relay(1, 1, 5);
+    EXPECT_EQ(session.lastPing, 0);
+    session.ClickBell(PositionOf(1), false);
+    clockMs = 10;
+    Relay(1, 0, 6);
+    EXPECT_EQ(session.lastPing, 0);
+}
+
+TEST_F(SessionTest, TheSequenceNumberWrapsAndShortStrikesAreReadAsFarAsTheyGo) {
+    Enter("Ann", 6, {{"Ann", "1"}, {"Ben", "2"}});
+    session.strikeSeq = 65535;
+    session.ClickBell(PositionOf(1), true);
+    EXPECT_EQ(sent.Strikes().back().sequence, 0);
+    // 10 bytes: moves the bell, neither timed nor a ping.
+    EXPECT_NE(Relay(1, 1, std::nullopt, std::nullopt).slot, -1);
+    EXPECT_EQ(session.lastPing, 0);
+    // 12 bytes: timed, no ping.
+    session.ClickBell(PositionOf(1), false);
+    clockMs += 7;
+    EXPECT_EQ(Relay(1, 0, 1, std::nullopt).pinged, nullptr);
+    EXPECT_EQ(session.lastPing, 7);
+}
+
+TEST_F(SessionTest, EachReportedPingGoesToTheRingerOfTheStruckBell) {
+    Enter("Ann", 6, {{"Ann", "1"}, {"Ben", "2"}});
+    EXPECT_EQ(Relay(2, 1, 9, 0).pinged, nullptr);  // 0: nothing measured
+    const StrikeChange change = Relay(2, 0, 9, 120);
+    ASSERT_NE(change.pinged, nullptr);
+    EXPECT_EQ(change.pinged->name, "Ben");
+    EXPECT_EQ(change.pinged->pings.ColumnText(), "120 (0) 120 120 120 (0)");
+    EXPECT_EQ(Relay(2, 0, 9, 130).pinged, nullptr);  // a repeat records nothing
+}
+
+TEST_F(SessionTest, ListenersHearEveryStrikeThatMovesABellWithItsRingerAndArrival) {
+    struct Ear : TowerListener {
+        std::vector<HeardStrike> strikes;
+        std::vector<std::string> ringers;
+        void OnStrike(const HeardStrike& strike) override {
+            strikes.push_back(strike);
+            ringers.emplace_back(strike.ringer);
+        }
+    } ear;
+    Enter("Ann", 6, {{"Ben", "12"}});
+    session.AddListener(ear);
+    const auto at = std::chrono::steady_clock::time_point(std::chrono::seconds(7));
+    session.OnStrike({2, 1, 0, 0}, at);
+    session.OnStrike({2, 1, 0, 0}, at);  // moves nothing: not heard
+    Info(6, "Cy", "2");
+    session.OnStrike({2, 1, 0, 0}, at + std::chrono::milliseconds(5));
+    ASSERT_EQ(ear.strikes.size(), 2u);
+    EXPECT_EQ(ear.strikes[0].bell, 2);
+    EXPECT_EQ(ear.strikes[0].stroke, 1);
+    EXPECT_EQ(ear.strikes[1].arrivedAt - ear.strikes[0].arrivedAt, std::chrono::milliseconds(5));
+    EXPECT_EQ(ear.ringers, (std::vector<std::string>{"Ben", "Cy"}));  // the ringer then
+}
+
+TEST_F(SessionTest, StrikesOfOtherCallersLeaveTheUsersMeasurementAlone) {
+    Enter("Robot", 6, {{"Robot", "12"}});
+    session.ClickBell(PositionOf(1), true);  // the user's strike, sequence 1
+    clockMs += 30;
+    session.SendStrike(2, 1);
+    session.SendStrike(1, 1);
+    EXPECT_EQ(sent.Strikes()[1], (wire::Strike{2, 1, 0, 0}));
+    EXPECT_EQ(session.strikeSeq, 1);
+    EXPECT_EQ(session.strikeSentAt, 1000);
+    // Their echoes are not timed; the user's own still is.
+    Relay(2, 1, 0, 0);
+    EXPECT_EQ(session.lastPing, 0);
+    Relay(1, 1, 1, 0);
+    EXPECT_EQ(session.lastPing, 30);
+    session.SendStrike(1, 0);
+    EXPECT_EQ(session.lastPing, 30);
+}
+
+}  // namespace
