@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds a release build, starts a local tower
-# server and opens the client on it. The server stops when the client exits.
+# Installs what is missing, builds what it runs (the client, the server and
+# the bell sounds; no tests), starts a local tower server and opens the
+# client on it. The server stops when the client exits.
 set -euo pipefail
 TOLMER_ROOT=$(cd "$(dirname "$0")" && pwd)
 source "$TOLMER_ROOT/scripts/deps.sh"
 tolmer_install_deps
 build="$TOLMER_ROOT/build/run"
-tolmer_build "$build" -DCMAKE_BUILD_TYPE=Release
+TOLMER_TARGETS="tolmer tolmer-server bell_sounds" tolmer_build "$build" -DCMAKE_BUILD_TYPE=Release
 
 server_pid=""
 if [ -x "$build/server/tolmer-server" ]; then

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: once plainly, once
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, checks the format, builds, and runs every test:
+# once plainly, once under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 TOLMER_ROOT=$(cd "$(dirname "$0")" && pwd)
 source "$TOLMER_ROOT/scripts/deps.sh"
-tolmer_install_deps
+tolmer_install_test_deps
 
 # No display and no sound card needed.
 export QT_QPA_PLATFORM=offscreen
@@ -13,6 +13,9 @@ export LSAN_OPTIONS="suppressions=$TOLMER_ROOT/tests/lsan.supp:print_suppression
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 jobs=$(nproc)
+
+echo "== format"
+"$TOLMER_ROOT/scripts/format.sh" --check
 
 echo "== plain build"
 tolmer_build "$TOLMER_ROOT/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo

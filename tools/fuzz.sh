@@ -16,7 +16,7 @@ if ! [[ $seconds =~ ^[0-9]+$ ]]; then
 fi
 
 source "$TOLMER_ROOT/scripts/deps.sh"
-tolmer_install_deps
+tolmer_install_test_deps
 source "$TOLMER_ROOT/tests/fuzz/fuzz-build.sh"
 tolmer_fuzz_build
 

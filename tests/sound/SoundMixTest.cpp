@@ -130,31 +130,6 @@ TEST_F(SoundMixTest, SecondStrikeCutsTheSoundAndStartsItAgain) {
   EXPECT_EQ(FirstSound(out, second + kRampFrames), out.size()) << "sound after the end";
 }
 
-TEST_F(SoundMixTest, SeekStopsAndPlayCarriesOn) {
-  const SoundDeviceId ramp = Open(RampFile());
-  MarkStart();
-  Strike(ramp);
-  Sleep(40ms);
-  ASSERT_TRUE(platform::PlaySound(ramp));  // already playing: goes on
-  Sleep(20ms);
-  ASSERT_TRUE(platform::SeekSoundToStart(ramp));  // stops at the start
-  Sleep(100ms);
-  ASSERT_TRUE(platform::PlaySound(ramp));
-  const std::vector<float> out = OutputSinceMark(kRate * 6 / 10);
-
-  const std::size_t first = FirstSound(out);
-  ASSERT_LT(first, out.size());
-  const int stoppedAfter = RampRun(out, first);
-  EXPECT_GT(stoppedAfter, 0);
-  EXPECT_LT(stoppedAfter, kRampFrames);
-  // Had the second play restarted the sound, or the seek not stopped it, the
-  // ramp would start again at once instead of after the pause.
-  const std::size_t resumed = FirstSound(out, first + stoppedAfter);
-  EXPECT_GE(resumed - (first + stoppedAfter), static_cast<std::size_t>(kRate * 50 / 1000))
-      << "the sound did not pause between the seek and the play";
-  EXPECT_EQ(RampRun(out, resumed), kRampFrames);
-}
-
 TEST_F(SoundMixTest, TwoDevicesSoundTogether) {
   constexpr int kToneSteps = 1000;
   constexpr int kToneFrames = 4800;

@@ -95,18 +95,4 @@ TEST(MessageBuffer, PutStringPastTheEndFailsAfterTheBytesThatFit) {
     EXPECT_EQ(m.Length(), 8u);
 }
 
-TEST(MessageBuffer, ByteStringOperations) {
-    MessageBuffer m(std::string_view("abcdef"));
-    MessageBuffer head = m.Left(2);
-    EXPECT_EQ(head.Bytes(), "ab");
-    m.RemoveFront(2);
-    EXPECT_EQ(m.Bytes(), "cdef");
-    m.Append("gh", 2);
-    m.Append(head);
-    EXPECT_EQ(m.Bytes(), "cdefghab");
-    EXPECT_EQ(m.Left(100).Bytes(), "cdefghab");
-    m.RemoveFront(100);
-    EXPECT_TRUE(m.Empty());
-}
-
 }  // namespace

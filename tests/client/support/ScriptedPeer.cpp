@@ -13,45 +13,34 @@ namespace testsupport {
 
 ScriptedPeer::ScriptedPeer() {
     listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (listen_ < 0) throw std::runtime_error("ScriptedPeer: socket failed");
-    int one = 1;
-    ::setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    if (::bind(listen_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(listen_, 8) != 0)
-        throw std::runtime_error("ScriptedPeer: bind/listen failed");
     socklen_t len = sizeof addr;
-    ::getsockname(listen_, reinterpret_cast<sockaddr*>(&addr), &len);
+    if (listen_ < 0 || ::bind(listen_, reinterpret_cast<sockaddr*>(&addr), len) != 0 || ::listen(listen_, 8) != 0 ||
+        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        throw std::runtime_error("ScriptedPeer: cannot listen");
     port_ = ntohs(addr.sin_port);
     ::fcntl(listen_, F_SETFL, O_NONBLOCK);
 }
 
 ScriptedPeer::~ScriptedPeer() {
-    Close();
-    StopListening();
+    if (conn_ >= 0) ::close(conn_);
+    ::close(listen_);
 }
 
 bool ScriptedPeer::Accept() {
     if (conn_ >= 0) return true;
-    if (listen_ < 0) return false;
-    const int fd = ::accept(listen_, nullptr, nullptr);
-    if (fd < 0) return false;
-    ::fcntl(fd, F_SETFL, O_NONBLOCK);
-    conn_ = fd;
-    ++accepted_;
-    closedByPeer_ = false;
-    return true;
+    conn_ = ::accept4(listen_, nullptr, nullptr, SOCK_NONBLOCK);
+    return conn_ >= 0;
 }
 
 void ScriptedPeer::SendBytes(std::string_view bytes) {
     if (!Accept()) throw std::runtime_error("ScriptedPeer: no client connected");
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = ::send(conn_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    while (!bytes.empty()) {
+        const ssize_t n = ::send(conn_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (n > 0) {
-            sent += static_cast<std::size_t>(n);
+            bytes.remove_prefix(static_cast<std::size_t>(n));
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             ::usleep(1000);
         } else {
@@ -60,18 +49,11 @@ void ScriptedPeer::SendBytes(std::string_view bytes) {
     }
 }
 
-std::string ScriptedPeer::ReadAvailable() {
-    if (!Accept()) return {};
+const std::string& ScriptedPeer::ReadAvailable() {
     char block[4096];
-    for (;;) {
-        const ssize_t n = ::recv(conn_, block, sizeof block, 0);
-        if (n > 0) {
-            buffered_.append(block, static_cast<std::size_t>(n));
-            continue;
-        }
-        if (n == 0) closedByPeer_ = true;
-        break;
-    }
+    ssize_t n = 0;
+    while (Accept() && (n = ::recv(conn_, block, sizeof block, 0)) > 0)
+        buffered_.append(block, static_cast<std::size_t>(n));
     return buffered_;
 }
 
@@ -82,32 +64,9 @@ std::string ScriptedPeer::Take(std::size_t n) {
     return head;
 }
 
-bool ScriptedPeer::PeerClosed() {
-    ReadAvailable();
-    return closedByPeer_;
-}
-
-void ScriptedPeer::Close() {
-    if (conn_ >= 0) ::close(conn_);
-    conn_ = -1;
-}
-
-void ScriptedPeer::Reset() {
-    if (conn_ < 0) return;
-    linger hard{1, 0};
-    ::setsockopt(conn_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-    Close();
-}
-
-void ScriptedPeer::StopListening() {
-    if (listen_ >= 0) ::close(listen_);
-    listen_ = -1;
-}
-
 void ScriptedPeer::SetReceiveBuffer(int bytes) {
-    for (const int fd : {listen_, conn_}) {
+    for (const int fd : {listen_, conn_})
         if (fd >= 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
-    }
 }
 
 }  // namespace testsupport
