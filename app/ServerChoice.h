@@ -4,8 +4,8 @@
 #include <string>
 
 struct ServerNames {
-    std::string main;     // no switch
-    std::string test;     // " -t"
+    std::string main;            // no switch
+    std::string test;            // " -t"
     std::string privateAddress;  // " -d": a dotted IPv4 address
 };
 

@@ -23,9 +23,7 @@ std::string ReplaceAll(std::string_view text, std::string_view from, char to) {
 
 // Makes byte order agree with bell order: bell 10's "0" becomes "A", which
 // sorts after "9" and before "E" and "T"; the marker becomes "Z", after all.
-std::string SortKey(std::string_view text) {
-    return ReplaceAll(ReplaceAll(text, kConductorMarker, 'Z'), "0", 'A');
-}
+std::string SortKey(std::string_view text) { return ReplaceAll(ReplaceAll(text, kConductorMarker, 'Z'), "0", 'A'); }
 
 }  // namespace
 

@@ -5,13 +5,9 @@
 #include "app/TowerWindow.h"
 #include "lobby/RingerOrder.h"
 
-void TowerWindow::OnRingerInfo(const wire::RingerInfo& message) {
-    ShowRingerChange(session.OnRingerInfo(message));
-}
+void TowerWindow::OnRingerInfo(const wire::RingerInfo& message) { ShowRingerChange(session.OnRingerInfo(message)); }
 
-void TowerWindow::OnRingerLeft(const wire::RingerLeft& message) {
-    ShowRingerChange(session.OnRingerLeft(message));
-}
+void TowerWindow::OnRingerLeft(const wire::RingerLeft& message) { ShowRingerChange(session.OnRingerLeft(message)); }
 
 void TowerWindow::OnTowerEntered(const wire::TowerEntered& message) {
     session.OnTowerEntered(message);

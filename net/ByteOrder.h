@@ -11,8 +11,7 @@
 namespace wire {
 
 inline std::uint16_t LoadU16(const char* at) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(at[0]) |
-                                      static_cast<unsigned char>(at[1]) << 8);
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(at[0]) | static_cast<unsigned char>(at[1]) << 8);
 }
 
 inline void StoreU16(char* at, unsigned value) {

@@ -28,7 +28,9 @@ public:
         return text.value_or(std::string_view());
     }
     // A field that is read only when the message is long enough to hold it.
-    std::optional<std::uint16_t> OptionalWord(int offset) { return ReadU16(message_, static_cast<std::size_t>(offset)); }
+    std::optional<std::uint16_t> OptionalWord(int offset) {
+        return ReadU16(message_, static_cast<std::size_t>(offset));
+    }
 
     template <typename Message>
     std::optional<Message> Result(const Message& message) const {

@@ -177,16 +177,16 @@ inline constexpr int kMaxClientMessage = chat::kSize;
 // The size of each message a client sends, or 0 for a type no client sends.
 constexpr int SizeFromClient(MessageType type) {
     switch (type) {
-        case MessageType::Hello: return hello::kSize;
-        case MessageType::RingerInfo: return ringerInfo::kSize;
-        case MessageType::Call: return call::kSize;
-        case MessageType::Strike: return strike::kSize;
-        case MessageType::Chat: return chat::kSize;
-        case MessageType::StartTower: return startTower::kSize;
-        case MessageType::JoinTower: return joinTower::kSize;
-        case MessageType::RingerLeft:
-        case MessageType::TowerListEntry:
-        case MessageType::ServerNotice: return 0;
+    case MessageType::Hello: return hello::kSize;
+    case MessageType::RingerInfo: return ringerInfo::kSize;
+    case MessageType::Call: return call::kSize;
+    case MessageType::Strike: return strike::kSize;
+    case MessageType::Chat: return chat::kSize;
+    case MessageType::StartTower: return startTower::kSize;
+    case MessageType::JoinTower: return joinTower::kSize;
+    case MessageType::RingerLeft:
+    case MessageType::TowerListEntry:
+    case MessageType::ServerNotice: return 0;
     }
     return 0;
 }
@@ -194,16 +194,16 @@ constexpr int SizeFromClient(MessageType type) {
 // The size at which the server sends each type, or 0 for a type it never sends.
 constexpr int SizeFromServer(MessageType type) {
     switch (type) {
-        case MessageType::RingerInfo: return ringerInfo::kSize;
-        case MessageType::Call: return call::kSize;
-        case MessageType::Strike: return strike::kSize;
-        case MessageType::RingerLeft: return ringerLeft::kSize;
-        case MessageType::Chat: return chat::kSize;
-        case MessageType::TowerListEntry: return towerListEntry::kSize;
-        case MessageType::TowerEntered: return towerEntered::kSize;
-        case MessageType::ServerNotice: return serverNotice::kSize;
-        case MessageType::Hello:
-        case MessageType::StartTower: return 0;
+    case MessageType::RingerInfo: return ringerInfo::kSize;
+    case MessageType::Call: return call::kSize;
+    case MessageType::Strike: return strike::kSize;
+    case MessageType::RingerLeft: return ringerLeft::kSize;
+    case MessageType::Chat: return chat::kSize;
+    case MessageType::TowerListEntry: return towerListEntry::kSize;
+    case MessageType::TowerEntered: return towerEntered::kSize;
+    case MessageType::ServerNotice: return serverNotice::kSize;
+    case MessageType::Hello:
+    case MessageType::StartTower: return 0;
     }
     return 0;
 }

@@ -79,9 +79,7 @@ void Control::SetFocus() {
     if (widget_) widget_->setFocus(Qt::OtherFocusReason);
 }
 
-bool Control::HasFocus() const {
-    return widget_ && widget_->hasFocus();
-}
+bool Control::HasFocus() const { return widget_ && widget_->hasFocus(); }
 
 void Control::SetFont(const Font& font) {
     if (widget_) widget_->setFont(font.Get());
@@ -112,9 +110,7 @@ bool Button::GetCheck() const {
 // The row's item data rides in the first column's user role.
 static constexpr int kItemDataRole = Qt::UserRole + 1;
 
-QTreeWidget* ListView::Tree() const {
-    return qobject_cast<QTreeWidget*>(widget_);
-}
+QTreeWidget* ListView::Tree() const { return qobject_cast<QTreeWidget*>(widget_); }
 
 void ListView::InsertColumn(int index, const std::string& title, int widthPixels) {
     QTreeWidget* tree = Tree();
@@ -203,9 +199,8 @@ void ListView::SortItems(CompareFunction compare, std::intptr_t param) {
     auto dataOf = [](QTreeWidgetItem* item) {
         return static_cast<std::intptr_t>(item->data(0, kItemDataRole).toLongLong());
     };
-    std::stable_sort(items.begin(), items.end(), [&](QTreeWidgetItem* a, QTreeWidgetItem* b) {
-        return compare(dataOf(a), dataOf(b), param) < 0;
-    });
+    std::stable_sort(items.begin(), items.end(),
+                     [&](QTreeWidgetItem* a, QTreeWidgetItem* b) { return compare(dataOf(a), dataOf(b), param) < 0; });
     QTreeWidgetItem* current = tree->currentItem();
     for (int i = count - 1; i >= 0; --i) tree->takeTopLevelItem(i);
     for (QTreeWidgetItem* item : items) tree->addTopLevelItem(item);
@@ -232,9 +227,7 @@ void ListView::SetSelectionMark(int row) {
     tree->topLevelItem(row)->setSelected(true);
 }
 
-QComboBox* ComboBox::Combo() const {
-    return qobject_cast<QComboBox*>(widget_);
-}
+QComboBox* ComboBox::Combo() const { return qobject_cast<QComboBox*>(widget_); }
 
 bool ComboBox::IsSorted() const {
     QComboBox* combo = Combo();

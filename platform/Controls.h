@@ -87,7 +87,7 @@ class ComboBox : public Control {
 public:
     int AddString(const std::string& text);  // index of the new entry
     int GetCount() const;
-    void SetCurSel(int index);               // -1 clears the selection
+    void SetCurSel(int index);  // -1 clears the selection
     int GetCurSel() const;
     std::string GetLBText(int index) const;
     bool IsSorted() const;

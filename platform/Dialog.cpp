@@ -72,17 +72,11 @@ private:
 
 Dialog::Dialog(const DialogTemplate& dialogTemplate) : template_(dialogTemplate) {}
 
-Dialog::~Dialog() {
-    DestroyWindow();
-}
+Dialog::~Dialog() { DestroyWindow(); }
 
-void Dialog::SetModalHook(std::function<void(Dialog&)> hook) {
-    ModalHook() = std::move(hook);
-}
+void Dialog::SetModalHook(std::function<void(Dialog&)> hook) { ModalHook() = std::move(hook); }
 
-QWidget* Dialog::Widget() const {
-    return window_.data();
-}
+QWidget* Dialog::Widget() const { return window_.data(); }
 
 QRect Dialog::DialogUnitsToPixels(int x, int y, int cx, int cy) const {
     return QRect(x * baseX_ / 4, y * baseY_ / 8, cx * baseX_ / 4, cy * baseY_ / 8);
@@ -290,17 +284,11 @@ Control* Dialog::GetDlgItem(int id) {
     return nullptr;
 }
 
-void Dialog::SendCommand(int id) {
-    HandleCommand(id);
-}
+void Dialog::SendCommand(int id) { HandleCommand(id); }
 
-void Dialog::MapCommand(int id, std::function<void()> handler) {
-    commands_[id] = std::move(handler);
-}
+void Dialog::MapCommand(int id, std::function<void()> handler) { commands_[id] = std::move(handler); }
 
-void Dialog::MapDoubleClick(int id, std::function<void()> handler) {
-    doubleClicks_[id] = std::move(handler);
-}
+void Dialog::MapDoubleClick(int id, std::function<void()> handler) { doubleClicks_[id] = std::move(handler); }
 
 void Dialog::HandleCommand(int id) {
     auto it = commands_.find(id);

@@ -12,7 +12,10 @@ public:
     void CreateFont(int height, int weight, const std::string& face);
     bool IsNull() const { return null_; }
     const QFont& Get() const { return font_; }
-    void Set(const QFont& font) { font_ = font; null_ = false; }
+    void Set(const QFont& font) {
+        font_ = font;
+        null_ = false;
+    }
 
 private:
     QFont font_;

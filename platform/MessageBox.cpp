@@ -24,9 +24,7 @@ void SetApplicationName(const std::string& argv0) {
     if (!name.empty()) AppName() = name;
 }
 
-const std::string& ApplicationName() {
-    return AppName();
-}
+const std::string& ApplicationName() { return AppName(); }
 
 int MessageBox(const std::string& text) {
     if (Hook()) {
@@ -39,8 +37,6 @@ int MessageBox(const std::string& text) {
     return IDOK;
 }
 
-void SetMessageBoxHook(std::function<void(const std::string& text)> hook) {
-    Hook() = std::move(hook);
-}
+void SetMessageBoxHook(std::function<void(const std::string& text)> hook) { Hook() = std::move(hook); }
 
 }  // namespace platform

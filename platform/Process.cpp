@@ -20,9 +20,7 @@ void SetCommandLine(int argc, char** argv) {
     CommandLine() = line;
 }
 
-const std::string& GetCommandLine() {
-    return CommandLine();
-}
+const std::string& GetCommandLine() { return CommandLine(); }
 
 void RaiseProcessPriority() {
     // Strikes are timed to the millisecond; ask to be scheduled first. Without

@@ -32,8 +32,12 @@ int Fail(int posixError) {
 class Registration : public QObject {
 public:
     Registration(SOCKET socket, QObject* window, SocketNotify notify, long events)
-        : socket_(socket), window_(window), notify_(std::move(notify)), events_(events),
-          read_(socket, QSocketNotifier::Read), write_(socket, QSocketNotifier::Write) {
+        : socket_(socket),
+          window_(window),
+          notify_(std::move(notify)),
+          events_(events),
+          read_(socket, QSocketNotifier::Read),
+          write_(socket, QSocketNotifier::Write) {
         write_.setEnabled(false);
         QObject::connect(&read_, &QSocketNotifier::activated, this, [this] { OnReadable(); });
         QObject::connect(&write_, &QSocketNotifier::activated, this, [this] {
@@ -166,9 +170,7 @@ int WsaErrorFromErrno(int error) {
     }
 }
 
-int WSAGetLastError() {
-    return lastError;
-}
+int WSAGetLastError() { return lastError; }
 
 SOCKET OpenStreamSocket() {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

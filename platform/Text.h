@@ -13,9 +13,7 @@ inline QString ToQt(const std::string& bytes) {
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-inline std::string FromQt(const QString& text) {
-    return text.toUtf8().toStdString();
-}
+inline std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }
 
 }  // namespace platform
 

@@ -6,14 +6,10 @@
 
 namespace {
 // XPM files are C source: the images compiled in here are the installed icons.
-#include "resources/bell32.xpm"
 #include "resources/bell16.xpm"
+#include "resources/bell32.xpm"
 }  // namespace
 
-QIcon BellIconLarge() {
-    return QIcon(QPixmap(bell32_xpm));
-}
+QIcon BellIconLarge() { return QIcon(QPixmap(bell32_xpm)); }
 
-QIcon BellIconSmall() {
-    return QIcon(QPixmap(bell16_xpm));
-}
+QIcon BellIconSmall() { return QIcon(QPixmap(bell16_xpm)); }

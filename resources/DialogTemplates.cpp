@@ -9,12 +9,8 @@ namespace {
 ControlTemplate Label(std::string text, int x, int y, int cx, int cy) {
     return {IDC_STATIC, ControlKind::Static, std::move(text), x, y, cx, cy};
 }
-ControlTemplate Ok(int x, int y) {
-    return {IDOK, ControlKind::PushButton, "OK", x, y, 50, 14, kDefaultButton};
-}
-ControlTemplate Cancel(int x, int y) {
-    return {IDCANCEL, ControlKind::PushButton, "Cancel", x, y, 50, 14};
-}
+ControlTemplate Ok(int x, int y) { return {IDOK, ControlKind::PushButton, "OK", x, y, 50, 14, kDefaultButton}; }
+ControlTemplate Cancel(int x, int y) { return {IDCANCEL, ControlKind::PushButton, "Cancel", x, y, 50, 14}; }
 }  // namespace
 
 const DialogTemplate& JoinTowerTemplate() {
@@ -63,8 +59,8 @@ const DialogTemplate& BellsTemplate() {
         DialogTemplate d{ids::IDD_BELLS, "Bells", 186, 250, "MS Sans Serif", 8, false, {}};
         for (int n = 1; n <= 12; ++n) {
             d.controls.push_back(Label("Bell " + std::to_string(n), 7, 9 + 17 * (n - 1), n >= 10 ? 22 : 18, 8));
-            d.controls.push_back({ids::IDC_BELL_COMBO_FIRST + n - 1, ControlKind::ComboBox, "", 45, 7 + 17 * (n - 1),
-                                  134, 97, kSorted});
+            d.controls.push_back(
+                {ids::IDC_BELL_COMBO_FIRST + n - 1, ControlKind::ComboBox, "", 45, 7 + 17 * (n - 1), 134, 97, kSorted});
         }
         d.controls.push_back(Label("Conductor", 7, 214, 34, 8));
         d.controls.push_back({ids::IDC_CONDUCTOR_COMBO, ControlKind::ComboBox, "", 45, 211, 134, 97, kSorted});
@@ -86,15 +82,44 @@ const DialogTemplate& ControlsTemplate() {
         false,
         {
             Label("Mouse Control", 7, 9, 60, 8),
-            {ids::IDC_MOUSE_COMBO, ControlKind::ComboBox, "", 70, 7, 157, 60, kStyleNone,
+            {ids::IDC_MOUSE_COMBO,
+             ControlKind::ComboBox,
+             "",
+             70,
+             7,
+             157,
+             60,
+             kStyleNone,
              {"Click blank button to move number to it", "Click either button to move number"}},
             Label("Keyboard Control", 7, 27, 60, 8),
-            {ids::IDC_KEYBOARD_COMBO, ControlKind::ComboBox, "", 70, 25, 157, 60, kStyleNone,
+            {ids::IDC_KEYBOARD_COMBO,
+             ControlKind::ComboBox,
+             "",
+             70,
+             25,
+             157,
+             60,
+             kStyleNone,
              {"Two keys per bell", "One key per bell"}},
             Label("Bells", 7, 45, 60, 8),
-            {ids::IDC_WEIGHT_COMBO, ControlKind::ComboBox, "", 70, 43, 157, 60, kStyleNone, {"Light", "Medium", "Heavy"}},
+            {ids::IDC_WEIGHT_COMBO,
+             ControlKind::ComboBox,
+             "",
+             70,
+             43,
+             157,
+             60,
+             kStyleNone,
+             {"Light", "Medium", "Heavy"}},
             Label("Show Numbers", 7, 63, 60, 8),
-            {ids::IDC_NUMBERS_COMBO, ControlKind::ComboBox, "", 70, 61, 157, 60, kStyleNone,
+            {ids::IDC_NUMBERS_COMBO,
+             ControlKind::ComboBox,
+             "",
+             70,
+             61,
+             157,
+             60,
+             kStyleNone,
              {"Hide Bell Numbers", "Show Bell Numbers"}},
             Ok(60, 84),
             Cancel(124, 84),

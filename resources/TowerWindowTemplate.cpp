@@ -9,10 +9,14 @@ const DialogTemplate& TowerWindowTemplate() {
         auto button = [&d](int id, std::string text, int x, int y, int cx, int cy, unsigned style = kStyleNone) {
             d.controls.push_back({id, ControlKind::PushButton, std::move(text), x, y, cx, cy, style});
         };
-        for (int i = 0; i < 8; ++i) button(ids::kUpperBellButtons[i], std::to_string(i + 1), ids::kBellColumnX[i], 112, 34, 27);
-        for (int i = 8; i < 12; ++i) button(ids::kUpperBellButtons[i], std::to_string(i + 1), ids::kBellColumnX[i], 112, 34, 27);
-        for (int i = 0; i < 8; ++i) button(ids::kLowerBellButtons[i], std::to_string(i + 1), ids::kBellColumnX[i], 144, 34, 27);
-        for (int i = 8; i < 12; ++i) button(ids::kLowerBellButtons[i], std::to_string(i + 1), ids::kBellColumnX[i], 144, 34, 27);
+        for (int i = 0; i < 8; ++i)
+            button(ids::kUpperBellButtons[i], std::to_string(i + 1), ids::kBellColumnX[i], 112, 34, 27);
+        for (int i = 8; i < 12; ++i)
+            button(ids::kUpperBellButtons[i], std::to_string(i + 1), ids::kBellColumnX[i], 112, 34, 27);
+        for (int i = 0; i < 8; ++i)
+            button(ids::kLowerBellButtons[i], std::to_string(i + 1), ids::kBellColumnX[i], 144, 34, 27);
+        for (int i = 8; i < 12; ++i)
+            button(ids::kLowerBellButtons[i], std::to_string(i + 1), ids::kBellColumnX[i], 144, 34, 27);
         const int messageX[4] = {7, 124, 241, 358};
         for (int k = 0; k < 4; ++k) button(ids::kMessageButtons[k], "", messageX[k], 208, 112, 14);
         for (int k = 4; k < 8; ++k) button(ids::kMessageButtons[k], "", messageX[k - 4], 229, 112, 14);

@@ -9,9 +9,7 @@
 namespace {
 
 // The key as the button's mnemonic, or "" when there is no key.
-std::string KeyText(const std::string& key) {
-    return key.empty() ? std::string() : "&" + key;
-}
+std::string KeyText(const std::string& key) { return key.empty() ? std::string() : "&" + key; }
 
 }  // namespace
 
@@ -61,9 +59,7 @@ void ApplyPlan(SlotState& slot, const SlotPlan& plan) {
     slot.lowerKey = plan.lowerKey;
 }
 
-std::string NumberText(int bell, int showNumbers) {
-    return showNumbers == 1 ? std::to_string(bell) : std::string("X");
-}
+std::string NumberText(int bell, int showNumbers) { return showNumbers == 1 ? std::to_string(bell) : std::string("X"); }
 
 StrikeText StrikeTexts(const SlotState& slot, int newStroke, int showNumbers) {
     StrikeText text;

@@ -17,7 +17,7 @@ struct SlotState {
     std::string soundLabel;
     std::string upperKey;  // 0 or 1 character; empty unless the bell is the user's
     std::string lowerKey;
-    int stroke = 0;  // 0: number on the lower button; 1: on the upper one
+    int stroke = 0;          // 0: number on the lower button; 1: on the upper one
     std::string ringerName;  // last ringer announced for this bell; never cleared
 };
 

@@ -2,9 +2,7 @@
 // every button shows, and which keys ring the user's own bells.
 #include "app/TowerWindow.h"
 
-void TowerWindow::LayOutBells() {
-    ShowLayout(session.LayOutBells());
-}
+void TowerWindow::LayOutBells() { ShowLayout(session.LayOutBells()); }
 
 void TowerWindow::ShowLayout(const LayoutPlan& layout) {
     for (platform::Button& button : messageButtons) button.ShowWindow(layout.conductorControls);

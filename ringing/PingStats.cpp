@@ -5,9 +5,7 @@
 
 namespace {
 
-std::uint32_t Square(std::int16_t value) {
-    return static_cast<std::uint32_t>(value * value);
-}
+std::uint32_t Square(std::int16_t value) { return static_cast<std::uint32_t>(value * value); }
 
 }  // namespace
 

@@ -1,12 +1,7 @@
 #include "ringing/SoundLabels.h"
 
 const std::array<std::string_view, 6> SoundLabelSets = {
-    "1211109 8 7 6 5 4 3 2 1 ",
-    "9 8 7 6b5 4 3 2 1 ",
-    "9 8 7 6b5 4 ",
-    "8 7 6 5 4 3 ",
-    "8 7 6 5 4 ",
-    "5 4 3 2 1 ",
+    "1211109 8 7 6 5 4 3 2 1 ", "9 8 7 6b5 4 3 2 1 ", "9 8 7 6b5 4 ", "8 7 6 5 4 3 ", "8 7 6 5 4 ", "5 4 3 2 1 ",
 };
 
 namespace {

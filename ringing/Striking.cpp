@@ -2,9 +2,7 @@
 // copy of the strike comes back, on every client alike.
 #include "app/TowerWindow.h"
 
-void TowerWindow::OnBellButton(int position, bool upperRow) {
-    session.ClickBell(position, upperRow);
-}
+void TowerWindow::OnBellButton(int position, bool upperRow) { session.ClickBell(position, upperRow); }
 
 void TowerWindow::OnStrikeMessage(const wire::Strike& message) {
     const StrikeChange change = session.OnStrike(message);

@@ -104,20 +104,34 @@ std::string UsageText() {
            "towers and ring together. Logs to stderr; SIGINT or SIGTERM stops it.\n"
            "\n"
            "Options:\n"
-           "  --port N              TCP port to listen on (default " + d(defaults.port) + ");\n"
+           "  --port N              TCP port to listen on (default " +
+           d(defaults.port) +
+           ");\n"
            "                        0 picks a free port. The port bound is printed on\n"
            "                        stdout as one line: \"listening on ADDRESS:PORT\"\n"
-           "  --bind ADDRESS        local address to listen on (default " + defaults.bind + ";\n"
+           "  --bind ADDRESS        local address to listen on (default " +
+           defaults.bind +
+           ";\n"
            "                        127.0.0.1 for this machine only, :: for IPv6 too)\n"
-           "  --max-connections N   clients connected at once (default " + d(defaults.maxConnections) + ");\n"
+           "  --max-connections N   clients connected at once (default " +
+           d(defaults.maxConnections) +
+           ");\n"
            "                        more are told the server is full and closed\n"
-           "  --max-towers N        towers open at once, 1 to 32767 (default " + d(defaults.maxTowers) + ")\n"
-           "  --max-ringers N       ringers in one tower (default " + d(defaults.maxRingers) + ")\n"
+           "  --max-towers N        towers open at once, 1 to 32767 (default " +
+           d(defaults.maxTowers) +
+           ")\n"
+           "  --max-ringers N       ringers in one tower (default " +
+           d(defaults.maxRingers) +
+           ")\n"
            "  --output-cap-kib N    KiB a client may leave unread before it is\n"
-           "                        disconnected (default " + d(defaults.outputCapKib) + "); raised\n"
+           "                        disconnected (default " +
+           d(defaults.outputCapKib) +
+           "); raised\n"
            "                        if needed to hold a full tower list\n"
            "  --hello-timeout S     seconds a new connection has to say Hello\n"
-           "                        (default " + d(defaults.helloTimeoutSeconds) + ")\n"
+           "                        (default " +
+           d(defaults.helloTimeoutSeconds) +
+           ")\n"
            "  -q, --quiet           log warnings and errors only\n"
            "  -h, --help            show this help and exit\n"
            "      --version         show the version and exit\n";

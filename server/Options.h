@@ -14,9 +14,9 @@ struct Options {
     std::uint16_t port = wire::kServerPort;  // 0: any free port
     int maxConnections = 4000;
     int maxTowers = 1000;
-    int maxRingers = 32;             // per tower
-    int outputCapKib = 1024;         // unsent bytes a connection may hold before it is dropped
-    int helloTimeoutSeconds = 30;    // a connection must say Hello within this time
+    int maxRingers = 32;           // per tower
+    int outputCapKib = 1024;       // unsent bytes a connection may hold before it is dropped
+    int helloTimeoutSeconds = 30;  // a connection must say Hello within this time
     bool quiet = false;
 };
 

@@ -16,10 +16,8 @@ bool OutputQueue::Append(std::string_view bytes, std::size_t cap) {
 void OutputQueue::Consume(std::size_t n) {
     sent_ += n;
     if (sent_ < bytes_.size()) return;
-    if (bytes_.capacity() > kKeptCapacity)
-        std::string().swap(bytes_);
-    else
-        bytes_.clear();
+    if (bytes_.capacity() > kKeptCapacity) std::string().swap(bytes_);
+    else bytes_.clear();
     sent_ = 0;
 }
 

@@ -53,9 +53,7 @@ void TowerHall::Connect(ConnectionId id) {
 
 bool TowerHall::Greeted(ConnectionId id) const { return id < members_.size() && members_[id].greeted; }
 
-std::uint32_t TowerHall::DroppedFrom(ConnectionId id) const {
-    return id < members_.size() ? members_[id].dropped : 0;
-}
+std::uint32_t TowerHall::DroppedFrom(ConnectionId id) const { return id < members_.size() ? members_[id].dropped : 0; }
 
 std::optional<std::string> TowerHall::Receive(ConnectionId id, std::string_view message) {
     const std::uint16_t number = wire::TypeOf(message);
@@ -72,16 +70,16 @@ std::optional<std::string> TowerHall::Receive(ConnectionId id, std::string_view 
 
     // Every message is at its full size, so every reader finds its fields.
     switch (*type) {
-        case wire::MessageType::Hello: OnHello(id); break;
-        case wire::MessageType::RingerInfo: OnRingerInfo(id, *wire::ReadRingerInfo(message)); break;
-        case wire::MessageType::Call: OnCall(id, *wire::ReadCall(message)); break;
-        case wire::MessageType::Strike: OnStrike(id, *wire::ReadStrike(message)); break;
-        case wire::MessageType::Chat: OnChat(id, *wire::ReadChat(message)); break;
-        case wire::MessageType::StartTower: OnStartTower(id, *wire::ReadStartTower(message)); break;
-        case wire::MessageType::JoinTower: OnJoinTower(id, *wire::ReadJoinTower(message)); break;
-        case wire::MessageType::RingerLeft:
-        case wire::MessageType::TowerListEntry:
-        case wire::MessageType::ServerNotice: break;  // refused above: no client sends these
+    case wire::MessageType::Hello: OnHello(id); break;
+    case wire::MessageType::RingerInfo: OnRingerInfo(id, *wire::ReadRingerInfo(message)); break;
+    case wire::MessageType::Call: OnCall(id, *wire::ReadCall(message)); break;
+    case wire::MessageType::Strike: OnStrike(id, *wire::ReadStrike(message)); break;
+    case wire::MessageType::Chat: OnChat(id, *wire::ReadChat(message)); break;
+    case wire::MessageType::StartTower: OnStartTower(id, *wire::ReadStartTower(message)); break;
+    case wire::MessageType::JoinTower: OnJoinTower(id, *wire::ReadJoinTower(message)); break;
+    case wire::MessageType::RingerLeft:
+    case wire::MessageType::TowerListEntry:
+    case wire::MessageType::ServerNotice: break;  // refused above: no client sends these
     }
     return std::nullopt;
 }
@@ -149,8 +147,8 @@ void TowerHall::OnJoinTower(ConnectionId id, const wire::JoinTower& message) {
 void TowerHall::Refuse(ConnectionId id, std::string_view action, std::string_view tower, std::string_view ringer,
                        std::string_view notice) {
     ++counters_.refused;
-    log_.Info(ConnectionTag(id) + " refused to " + std::string(action) + " tower " + Quoted(tower) + " for " + Quoted(ringer) +
-              ": " + std::string(notice));
+    log_.Info(ConnectionTag(id) + " refused to " + std::string(action) + " tower " + Quoted(tower) + " for " +
+              Quoted(ringer) + ": " + std::string(notice));
     outbox_.Send(id, wire::Build(wire::ServerNotice{notice}).Bytes());
 }
 
@@ -169,7 +167,8 @@ void TowerHall::Enter(ConnectionId id, Tower& tower, std::string_view ringer) {
     outbox_.Send(id, wire::Build(wire::TowerEntered{tower.name}).Bytes());
     for (const auto& [name, ringerId] : tower.ringers) {
         const Member& present = members_[ringerId];
-        outbox_.Send(id, wire::Build(wire::RingerInfo{tower.bellCount, name, present.bells, present.conductor}).Bytes());
+        outbox_.Send(id,
+                     wire::Build(wire::RingerInfo{tower.bellCount, name, present.bells, present.conductor}).Bytes());
     }
     const MessageBuffer arrival = wire::Build(wire::RingerInfo{tower.bellCount, member.name, {}, false});
     for (const ConnectionId other : tower.members)

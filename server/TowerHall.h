@@ -68,9 +68,9 @@ private:
 
     struct Member {
         bool greeted = false;
-        Tower* tower = nullptr;  // the tower this connection's ringer is in
-        std::string name;        // the ringer's name while in a tower
-        std::string bells;       // bell string as last accepted
+        Tower* tower = nullptr;      // the tower this connection's ringer is in
+        std::string name;            // the ringer's name while in a tower
+        std::string bells;           // bell string as last accepted
         std::uint16_t bellMask = 0;  // bit n set: rings bell n
         bool conductor = false;
         // The Bells dialog sends one record per ringer in name order. A conductor
@@ -87,7 +87,7 @@ private:
         std::string description;
         std::uint16_t bellCount = 0;
         int conductors = 0;
-        std::vector<ConnectionId> members;  // everyone a relay goes to
+        std::vector<ConnectionId> members;                         // everyone a relay goes to
         std::map<std::string, ConnectionId, std::less<>> ringers;  // by name, byte order
     };
 
@@ -112,7 +112,7 @@ private:
     Log& log_;
     HallLimits limits_;
     HallCounters counters_;
-    std::vector<Member> members_;  // indexed by ConnectionId
+    std::vector<Member> members_;                       // indexed by ConnectionId
     std::map<std::string, Tower, std::less<>> towers_;  // by name, byte order
 };
 

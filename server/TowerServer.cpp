@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "net/Messages.h"
 #include "net/Framing.h"
+#include "net/Messages.h"
 #include "server/OutputQueue.h"
 
 namespace server {
@@ -23,9 +23,7 @@ constexpr std::size_t kListMargin = 16 * 1024;
 constexpr auto kAcceptRetry = std::chrono::milliseconds(100);
 constexpr std::string_view kNoticeServerFull = "The server is full. Please try again later.";
 
-bool WouldBlock(const asio::error_code& ec) {
-    return ec == asio::error::would_block || ec == asio::error::try_again;
-}
+bool WouldBlock(const asio::error_code& ec) { return ec == asio::error::would_block || ec == asio::error::try_again; }
 
 }  // namespace
 
@@ -43,11 +41,11 @@ struct TowerServer::Connection {
     ConnectionId id;
     std::uint32_t generation;
     std::string peer;
-    std::string input;     // the start of a message whose rest has not arrived
+    std::string input;  // the start of a message whose rest has not arrived
     OutputQueue output;
-    bool admitted = false;     // known to the hall; false while being turned away
-    bool flushQueued = false;  // on toFlush_
-    bool writeWaiting = false; // waiting for the socket to take more
+    bool admitted = false;      // known to the hall; false while being turned away
+    bool flushQueued = false;   // on toFlush_
+    bool writeWaiting = false;  // waiting for the socket to take more
     bool sendShut = false;
     bool doomed = false;
     Ending ending = Ending::Quiet;
@@ -133,8 +131,8 @@ void TowerServer::OnAccepted(tcp::socket socket) {
         }
         Connection& connection = Adopt(std::move(socket), std::move(peer));
         ++turningAway_;
-        log_.Warn(ConnectionTag(connection.id) + " " + connection.peer + " turned away: " +
-                  std::to_string(options_.maxConnections) + " connections is the limit");
+        log_.Warn(ConnectionTag(connection.id) + " " + connection.peer +
+                  " turned away: " + std::to_string(options_.maxConnections) + " connections is the limit");
         // The notice goes out, then the server's side is shut; the socket closes
         // when the client has closed its side or the linger time is up, so the
         // notice is not lost to a reset.
@@ -148,8 +146,8 @@ void TowerServer::OnAccepted(tcp::socket socket) {
     connection.admitted = true;
     ++admitted_;
     hall_.Connect(connection.id);
-    log_.Info(ConnectionTag(connection.id) + " connected from " + connection.peer + " (" +
-              std::to_string(admitted_) + " connections)");
+    log_.Info(ConnectionTag(connection.id) + " connected from " + connection.peer + " (" + std::to_string(admitted_) +
+              " connections)");
     AddDeadline(connection, Deadline::Kind::Hello, std::chrono::seconds(options_.helloTimeoutSeconds));
     WaitReadable(connection);
 }
@@ -175,16 +173,14 @@ TowerServer::Connection* TowerServer::Find(ConnectionId id, std::uint32_t genera
 }
 
 void TowerServer::WaitReadable(Connection& connection) {
-    connection.socket.async_wait(tcp::socket::wait_read,
-                                 [this, id = connection.id, generation = connection.generation](const asio::error_code& ec) {
-                                     Connection* c = Find(id, generation);
-                                     if (!c) return;
-                                     if (ec)
-                                         Doom(*c, "waiting for input failed: " + ec.message(), Ending::Quiet);
-                                     else
-                                         OnReadable(*c);
-                                     Settle();
-                                 });
+    connection.socket.async_wait(tcp::socket::wait_read, [this, id = connection.id, generation = connection.generation](
+                                                             const asio::error_code& ec) {
+        Connection* c = Find(id, generation);
+        if (!c) return;
+        if (ec) Doom(*c, "waiting for input failed: " + ec.message(), Ending::Quiet);
+        else OnReadable(*c);
+        Settle();
+    });
 }
 
 void TowerServer::OnReadable(Connection& connection) {
@@ -226,8 +222,8 @@ void TowerServer::Send(ConnectionId to, std::string_view message) {
 void TowerServer::Queue(Connection& connection, std::string_view bytes) {
     if (connection.doomed) return;
     if (!connection.output.Append(bytes, outputCap_))
-        return Doom(connection,
-                    "too slow: more than " + std::to_string(outputCap_ / 1024) + " KiB waiting unread", Ending::Abort);
+        return Doom(connection, "too slow: more than " + std::to_string(outputCap_ / 1024) + " KiB waiting unread",
+                    Ending::Abort);
     if (connection.flushQueued || connection.writeWaiting) return;
     connection.flushQueued = true;
     toFlush_.push_back(connection.id);
@@ -275,17 +271,16 @@ void TowerServer::Write(Connection& connection) {
 
 void TowerServer::WaitWritable(Connection& connection) {
     connection.writeWaiting = true;
-    connection.socket.async_wait(tcp::socket::wait_write,
-                                 [this, id = connection.id, generation = connection.generation](const asio::error_code& ec) {
-                                     Connection* c = Find(id, generation);
-                                     if (!c) return;
-                                     c->writeWaiting = false;
-                                     if (ec)
-                                         Doom(*c, "waiting to send failed: " + ec.message(), Ending::Quiet);
-                                     else if (!c->doomed)
-                                         Write(*c);
-                                     Settle();
-                                 });
+    connection.socket.async_wait(
+        tcp::socket::wait_write,
+        [this, id = connection.id, generation = connection.generation](const asio::error_code& ec) {
+            Connection* c = Find(id, generation);
+            if (!c) return;
+            c->writeWaiting = false;
+            if (ec) Doom(*c, "waiting to send failed: " + ec.message(), Ending::Quiet);
+            else if (!c->doomed) Write(*c);
+            Settle();
+        });
 }
 
 void TowerServer::AddDeadline(const Connection& connection, Deadline::Kind kind, Clock::duration after) {
@@ -316,8 +311,7 @@ void TowerServer::OnDeadlines() {
         deadlines_.pop();
         Connection* connection = Find(deadline.id, deadline.generation);
         if (!connection) continue;
-        if (deadline.kind == Deadline::Kind::TurnAway)
-            Doom(*connection, "turned away", Ending::Quiet);
+        if (deadline.kind == Deadline::Kind::TurnAway) Doom(*connection, "turned away", Ending::Quiet);
         else if (!hall_.Greeted(deadline.id))
             Doom(*connection, "no Hello within " + std::to_string(options_.helloTimeoutSeconds) + " s", Ending::Warn);
     }
@@ -351,10 +345,8 @@ void TowerServer::Close(ConnectionId id) {
     } else {
         --turningAway_;
     }
-    if (connection.ending == Ending::Quiet)
-        log_.Info(line);
-    else
-        log_.Warn(line);
+    if (connection.ending == Ending::Quiet) log_.Info(line);
+    else log_.Warn(line);
     if (connection.ending == Ending::Abort) {
         // Reset rather than close, so the kernel drops the backlog at once
         // instead of holding it for a reader that does not read.

@@ -96,17 +96,17 @@ private:
     std::priority_queue<Deadline, std::vector<Deadline>, std::greater<>> deadlines_;
     TowerHall hall_;
 
-    std::vector<Slot> slots_;           // indexed by ConnectionId
+    std::vector<Slot> slots_;  // indexed by ConnectionId
     std::vector<ConnectionId> freeIds_;
-    int admitted_ = 0;                   // connections admitted (not turned away)
-    int turningAway_ = 0;               // connections being told the server is full
+    int admitted_ = 0;     // connections admitted (not turned away)
+    int turningAway_ = 0;  // connections being told the server is full
     bool acceptFailing_ = false;
 
     std::vector<ConnectionId> toFlush_;   // connections with output queued this turn
     std::vector<ConnectionId> flushing_;  // the list being flushed (kept for its capacity)
     bool flushPosted_ = false;
     std::vector<ConnectionId> doomed_;
-    std::vector<char> readBuffer_;      // shared by all connections: one read at a time
+    std::vector<char> readBuffer_;  // shared by all connections: one read at a time
 };
 
 }  // namespace server

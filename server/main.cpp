@@ -42,17 +42,12 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     server::CommandLine commandLine = server::ParseCommandLine(args);
     switch (commandLine.action) {
-        case server::CommandLine::Action::ShowHelp:
-            std::fputs(server::UsageText().c_str(), stdout);
-            return 0;
-        case server::CommandLine::Action::ShowVersion:
-            std::printf("tolmer-server %s\n", TOLMER_VERSION);
-            return 0;
-        case server::CommandLine::Action::Fail:
-            std::fprintf(stderr, "tolmer-server: %s\nTry 'tolmer-server --help'.\n", commandLine.error.c_str());
-            return 2;
-        case server::CommandLine::Action::Serve:
-            break;
+    case server::CommandLine::Action::ShowHelp: std::fputs(server::UsageText().c_str(), stdout); return 0;
+    case server::CommandLine::Action::ShowVersion: std::printf("tolmer-server %s\n", TOLMER_VERSION); return 0;
+    case server::CommandLine::Action::Fail:
+        std::fprintf(stderr, "tolmer-server: %s\nTry 'tolmer-server --help'.\n", commandLine.error.c_str());
+        return 2;
+    case server::CommandLine::Action::Serve: break;
     }
 
     // A client that vanishes mid-send must cost an error code, not the process.

@@ -18,9 +18,7 @@ Ringer* RingerTable::FindRinger(const std::string& name) {
     return found == ringers.end() ? nullptr : &found->second;
 }
 
-Ringer& RingerTable::RingerFor(const std::string& name) {
-    return ringers.try_emplace(name).first->second;
-}
+Ringer& RingerTable::RingerFor(const std::string& name) { return ringers.try_emplace(name).first->second; }
 
 Ringer& RingerTable::AddRinger(const std::string& name, const std::string& bells, bool conductor) {
     Ringer& ringer = ringers[name];
@@ -28,13 +26,9 @@ Ringer& RingerTable::AddRinger(const std::string& name, const std::string& bells
     return ringer;
 }
 
-void RingerTable::RemoveRinger(const std::string& name) {
-    ringers.erase(name);
-}
+void RingerTable::RemoveRinger(const std::string& name) { ringers.erase(name); }
 
-void RingerTable::ClearRingers() {
-    ringers.clear();
-}
+void RingerTable::ClearRingers() { ringers.clear(); }
 
 bool RingerTable::AllocationControlsVisible(const std::string& ownName) const {
     bool anyConductor = false;

@@ -7,13 +7,9 @@
 
 TowerSession::TowerSession(OutgoingSink& sink) : sink_(sink) {}
 
-void TowerSession::AddListener(TowerListener& listener) {
-    listeners_.push_back(&listener);
-}
+void TowerSession::AddListener(TowerListener& listener) { listeners_.push_back(&listener); }
 
-void TowerSession::RemoveListener(TowerListener& listener) {
-    std::erase(listeners_, &listener);
-}
+void TowerSession::RemoveListener(TowerListener& listener) { std::erase(listeners_, &listener); }
 
 void TowerSession::AppointSelf() {
     Ringer& own = ringers.RingerFor(ownName);

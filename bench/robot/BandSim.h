@@ -31,11 +31,11 @@ struct Band {
     BellSet people = 0;
     BellSet robot = 0;
     std::vector<Call> calls;
-    long lastRow = 0;                       // people ring rows 0 to lastRow
+    long lastRow = 0;                        // people ring rows 0 to lastRow
     std::function<double(long beat)> ideal;  // the underlying time of each beat
-    PersonTiming timing;                    // nothing set: exactly on the rhythm
+    PersonTiming timing;                     // nothing set: exactly on the rhythm
     double echoUs = 0;
-    double echoJitterUs = 0;                // spread evenly either side
+    double echoJitterUs = 0;  // spread evenly either side
     std::uint32_t seed = 1;
     std::vector<std::pair<int, long>> doubleClicks;  // (bell, row): a second click of the same stroke
     std::vector<std::pair<int, long>> extraBlows;    // (bell, row): a second blow half a blow later

@@ -166,9 +166,10 @@ void OneLate() {
         }
         closeUp = std::max(closeUp, Rms(result.robot, lateRow + 2, lateRow + 2));
     }
-    std::printf("The robot's following blow came %.0f ms after the late blow was due (it waits up to 1.5 blows,\n"
-                "%.0f ms, then rings on), %.0f ms after its own place in the rhythm at worst.\n\n",
-                worstWait, 1.5 * Ms(kInterval), worstGap);
+    std::printf(
+        "The robot's following blow came %.0f ms after the late blow was due (it waits up to 1.5 blows,\n"
+        "%.0f ms, then rings on), %.0f ms after its own place in the rhythm at worst.\n\n",
+        worstWait, 1.5 * Ms(kInterval), worstGap);
     std::printf("| target | measured | limit | |\n|---|---|---|---|\n");
     Check("RMS of the robot's blows two rows after the late one, worst run", closeUp, 20);
 }
@@ -193,10 +194,11 @@ void Alone() {
 
 int main() {
     std::printf("## Robot ringer in a simulated band\n\n");
-    std::printf("People strike with a normal timing error of %.0f ms around %.0f ms a blow; the robot's strikes\n"
-                "come back after an echo of %.0f ms +- %.0f ms and are timed as the band hears them. %d runs\n"
-                "(seeds) per figure; rows from row %ld on.\n\n",
-                Ms(kPersonErrorUs), Ms(kInterval), Ms(kEchoUs), Ms(kEchoJitterUs), kSeeds, kSettleRows);
+    std::printf(
+        "People strike with a normal timing error of %.0f ms around %.0f ms a blow; the robot's strikes\n"
+        "come back after an echo of %.0f ms +- %.0f ms and are timed as the band hears them. %d runs\n"
+        "(seeds) per figure; rows from row %ld on.\n\n",
+        Ms(kPersonErrorUs), Ms(kInterval), Ms(kEchoUs), Ms(kEchoJitterUs), kSeeds, kSettleRows);
     std::printf("### Steady band, rounds then a plain course\n\n| target | measured | limit | |\n|---|---|---|---|\n");
     Steady("Plain Bob Minor, people on 1 3 5", MinorBand);
     Steady("Cambridge Surprise Major, people on 1 4 5 8", MajorBand);

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "net/Wire.h"
 #include "net/Framing.h"
+#include "net/Wire.h"
 #include "server/Log.h"
 #include "server/OutputQueue.h"
 #include "server/TowerHall.h"
@@ -83,7 +83,8 @@ void BM_StrikeRelay(benchmark::State& state) {
         }
         tower.outbox.Drain();
     }
-    if (tower.hall.Counters().relayed - relayedBefore != static_cast<std::uint64_t>(state.iterations()) * kStrikesPerTurn)
+    if (tower.hall.Counters().relayed - relayedBefore !=
+        static_cast<std::uint64_t>(state.iterations()) * kStrikesPerTurn)
         state.SkipWithError("the hall refused strikes");
     state.SetItemsProcessed(state.iterations() * kStrikesPerTurn);
     state.counters["deliveries/s"] = benchmark::Counter(

@@ -14,10 +14,10 @@ namespace platform {
 std::int64_t LastRestartRenderNs(SoundDeviceId id);
 
 struct AudioOutputInfo {
-  bool open = false;        // false: no audio output, devices play silently
-  std::string driver;       // SDL's name for the driver in use
-  int rate = 0;             // frames per second
-  int periodFrames = 0;     // frames the callback renders per call
+    bool open = false;     // false: no audio output, devices play silently
+    std::string driver;    // SDL's name for the driver in use
+    int rate = 0;          // frames per second
+    int periodFrames = 0;  // frames the callback renders per call
 };
 
 // The audio output as opened by the first OpenSoundDevice.

@@ -29,118 +29,117 @@ static_assert(Mixer::kVoiceCount == 1 << kSlotBits);
 constexpr std::uint32_t kSerialLimit = 1u << (32 - kSlotBits);
 
 void RenderAudio(void* mixer, Uint8* stream, int bytes) {
-  static_cast<Mixer*>(mixer)->Mix(reinterpret_cast<float*>(stream),
-                                  bytes / static_cast<int>(sizeof(float)));
+    static_cast<Mixer*>(mixer)->Mix(reinterpret_cast<float*>(stream), bytes / static_cast<int>(sizeof(float)));
 }
 
 class SoundSystem {
- public:
-  static SoundSystem& Instance() {
-    static SoundSystem system;
-    return system;
-  }
+public:
+    static SoundSystem& Instance() {
+        static SoundSystem system;
+        return system;
+    }
 
-  ~SoundSystem() {
-    if (device_ != 0) SDL_CloseAudioDevice(device_);  // waits for the callback to end
-    if (subsystemStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    ReleaseAlsa(alsa_);
-  }
+    ~SoundSystem() {
+        if (device_ != 0) SDL_CloseAudioDevice(device_);  // waits for the callback to end
+        if (subsystemStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        ReleaseAlsa(alsa_);
+    }
 
-  SoundDeviceId Open(const std::string& wavFile) {
-    StartOutput();
-    FreeReleasedSounds();
-    const auto freeSlot = std::find(ids_.begin(), ids_.end(), SoundDeviceId{0});
-    if (freeSlot == ids_.end()) return 0;
-    std::unique_ptr<MixerSound> sound = DecodeWavFile(wavFile, kOutputRate);
-    if (!sound) return 0;
+    SoundDeviceId Open(const std::string& wavFile) {
+        StartOutput();
+        FreeReleasedSounds();
+        const auto freeSlot = std::find(ids_.begin(), ids_.end(), SoundDeviceId{0});
+        if (freeSlot == ids_.end()) return 0;
+        std::unique_ptr<MixerSound> sound = DecodeWavFile(wavFile, kOutputRate);
+        if (!sound) return 0;
 
-    const int slot = static_cast<int>(freeSlot - ids_.begin());
-    serial_ = serial_ + 1 == kSerialLimit ? 1 : serial_ + 1;
-    const SoundDeviceId id = (serial_ << kSlotBits) | static_cast<std::uint32_t>(slot);
-    mixer_.Attach(slot, sound.get());
-    sounds_[slot] = std::move(sound);
-    ids_[slot] = id;
-    return id;
-  }
+        const int slot = static_cast<int>(freeSlot - ids_.begin());
+        serial_ = serial_ + 1 == kSerialLimit ? 1 : serial_ + 1;
+        const SoundDeviceId id = (serial_ << kSlotBits) | static_cast<std::uint32_t>(slot);
+        mixer_.Attach(slot, sound.get());
+        sounds_[slot] = std::move(sound);
+        ids_[slot] = id;
+        return id;
+    }
 
-  bool Seek(SoundDeviceId id) {
-    const int slot = SlotOf(id);
-    if (slot < 0) return false;
-    mixer_.Seek(slot);
-    return true;
-  }
+    bool Seek(SoundDeviceId id) {
+        const int slot = SlotOf(id);
+        if (slot < 0) return false;
+        mixer_.Seek(slot);
+        return true;
+    }
 
-  bool Play(SoundDeviceId id) {
-    const int slot = SlotOf(id);
-    if (slot < 0) return false;
-    mixer_.Play(slot);
-    return true;
-  }
+    bool Play(SoundDeviceId id) {
+        const int slot = SlotOf(id);
+        if (slot < 0) return false;
+        mixer_.Play(slot);
+        return true;
+    }
 
-  void Close(SoundDeviceId id) {
-    const int slot = SlotOf(id);
-    if (slot < 0) return;
-    // The callback may still be reading the sound, so it is freed later.
-    retired_.emplace_back(std::move(sounds_[slot]), mixer_.Detach(slot));
-    ids_[slot] = 0;
-    FreeReleasedSounds();
-  }
+    void Close(SoundDeviceId id) {
+        const int slot = SlotOf(id);
+        if (slot < 0) return;
+        // The callback may still be reading the sound, so it is freed later.
+        retired_.emplace_back(std::move(sounds_[slot]), mixer_.Detach(slot));
+        ids_[slot] = 0;
+        FreeReleasedSounds();
+    }
 
-  std::int64_t RestartRenderNs(SoundDeviceId id) const {
-    const int slot = SlotOf(id);
-    return slot < 0 ? 0 : mixer_.RestartRenderNs(slot);
-  }
+    std::int64_t RestartRenderNs(SoundDeviceId id) const {
+        const int slot = SlotOf(id);
+        return slot < 0 ? 0 : mixer_.RestartRenderNs(slot);
+    }
 
-  AudioOutputInfo Output() const { return output_; }
+    AudioOutputInfo Output() const { return output_; }
 
- private:
-  SoundSystem() = default;
+private:
+    SoundSystem() = default;
 
-  // Opens the output once. Without one the devices still work, silently,
-  // and nobody is told.
-  void StartOutput() {
-    if (outputTried_) return;
-    outputTried_ = true;
-    alsa_ = SilenceAlsaMessages();
-    // Ctrl-C and SIGTERM belong to the program, not to SDL's event queue.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
-    subsystemStarted_ = true;
-    SDL_AudioSpec wanted{};
-    wanted.freq = kOutputRate;
-    wanted.format = AUDIO_F32SYS;
-    wanted.channels = 1;
-    wanted.samples = kPeriodFrames;
-    wanted.callback = RenderAudio;
-    wanted.userdata = &mixer_;
-    SDL_AudioSpec obtained{};
-    // No changes allowed: SDL converts to whatever the hardware wants.
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (device_ == 0) return;
-    const char* driver = SDL_GetCurrentAudioDriver();
-    output_ = {true, driver != nullptr ? driver : "", obtained.freq, obtained.samples};
-    SDL_PauseAudioDevice(device_, 0);
-  }
+    // Opens the output once. Without one the devices still work, silently,
+    // and nobody is told.
+    void StartOutput() {
+        if (outputTried_) return;
+        outputTried_ = true;
+        alsa_ = SilenceAlsaMessages();
+        // Ctrl-C and SIGTERM belong to the program, not to SDL's event queue.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+        subsystemStarted_ = true;
+        SDL_AudioSpec wanted{};
+        wanted.freq = kOutputRate;
+        wanted.format = AUDIO_F32SYS;
+        wanted.channels = 1;
+        wanted.samples = kPeriodFrames;
+        wanted.callback = RenderAudio;
+        wanted.userdata = &mixer_;
+        SDL_AudioSpec obtained{};
+        // No changes allowed: SDL converts to whatever the hardware wants.
+        device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+        if (device_ == 0) return;
+        const char* driver = SDL_GetCurrentAudioDriver();
+        output_ = {true, driver != nullptr ? driver : "", obtained.freq, obtained.samples};
+        SDL_PauseAudioDevice(device_, 0);
+    }
 
-  int SlotOf(SoundDeviceId id) const {
-    const int slot = static_cast<int>(id & (Mixer::kVoiceCount - 1));
-    return id != 0 && ids_[slot] == id ? slot : -1;
-  }
+    int SlotOf(SoundDeviceId id) const {
+        const int slot = static_cast<int>(id & (Mixer::kVoiceCount - 1));
+        return id != 0 && ids_[slot] == id ? slot : -1;
+    }
 
-  void FreeReleasedSounds() {
-    std::erase_if(retired_, [this](const auto& entry) { return mixer_.Released(entry.second); });
-  }
+    void FreeReleasedSounds() {
+        std::erase_if(retired_, [this](const auto& entry) { return mixer_.Released(entry.second); });
+    }
 
-  Mixer mixer_;
-  std::array<std::unique_ptr<MixerSound>, Mixer::kVoiceCount> sounds_;
-  std::array<SoundDeviceId, Mixer::kVoiceCount> ids_{};
-  std::vector<std::pair<std::unique_ptr<MixerSound>, std::uint64_t>> retired_;
-  std::uint32_t serial_ = 0;
-  bool outputTried_ = false;
-  bool subsystemStarted_ = false;
-  SDL_AudioDeviceID device_ = 0;
-  AudioOutputInfo output_;
-  void* alsa_ = nullptr;
+    Mixer mixer_;
+    std::array<std::unique_ptr<MixerSound>, Mixer::kVoiceCount> sounds_;
+    std::array<SoundDeviceId, Mixer::kVoiceCount> ids_{};
+    std::vector<std::pair<std::unique_ptr<MixerSound>, std::uint64_t>> retired_;
+    std::uint32_t serial_ = 0;
+    bool outputTried_ = false;
+    bool subsystemStarted_ = false;
+    SDL_AudioDeviceID device_ = 0;
+    AudioOutputInfo output_;
+    void* alsa_ = nullptr;
 };
 
 }  // namespace

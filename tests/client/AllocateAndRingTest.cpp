@@ -51,9 +51,7 @@ private:
 };
 
 // The shown text of a name, as a combo box lists it.
-std::string Shown(const std::string& name) {
-    return platform::FromQt(platform::ToQt(name));
-}
+std::string Shown(const std::string& name) { return platform::FromQt(platform::ToQt(name)); }
 
 TEST_F(RealTowerTest, TheConductorsAllocationReachesEveryWindowWithTheNamesBytesKept) {
     auto ann = Enter("Ann");

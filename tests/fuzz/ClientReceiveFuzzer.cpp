@@ -64,8 +64,7 @@ Listener OpenListener() {
 // What the window sends is read and dropped, so that it never waits for room.
 void DrainPeer(int peer) {
     char block[4096];
-    while (::recv(peer, block, sizeof block, MSG_DONTWAIT) > 0) {
-    }
+    while (::recv(peer, block, sizeof block, MSG_DONTWAIT) > 0) {}
 }
 
 void PumpEvents(int peer) {

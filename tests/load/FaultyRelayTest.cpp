@@ -95,10 +95,10 @@ TEST_P(FaultyRelayTest, ReportsTheFaultAndExitsNonZeroForIt) {
     FaultyRelay relay(listenFd, c.fault);
     std::thread serving([&relay] { relay.Run(); });
 
-    const auto run = testsupport::RunProgram(
-        TOLMER_LOAD_BINARY, {"--backend", "floor", "--port", std::to_string(port), "--towers", "2", "--ringers", "3",
-                             "--rate", "40", "--duration", "0.5", "--drain", "2"},
-        std::chrono::seconds(30));
+    const auto run = testsupport::RunProgram(TOLMER_LOAD_BINARY,
+                                             {"--backend", "floor", "--port", std::to_string(port), "--towers", "2",
+                                              "--ringers", "3", "--rate", "40", "--duration", "0.5", "--drain", "2"},
+                                             std::chrono::seconds(30));
     relay.Stop();
     serving.join();
 
@@ -117,8 +117,7 @@ TEST_P(FaultyRelayTest, ReportsTheFaultAndExitsNonZeroForIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultyRelayTest,
-                         testing::Values(Case{"clean", Fault::None, 0, 0, 0, 0},
-                                         Case{"drop", Fault::Drop, 1, 0, 0, 0},
+                         testing::Values(Case{"clean", Fault::None, 0, 0, 0, 0}, Case{"drop", Fault::Drop, 1, 0, 0, 0},
                                          Case{"duplicate", Fault::Duplicate, 0, 1, 0, 0},
                                          Case{"swap", Fault::Swap, 0, 0, 1, 0},
                                          Case{"forge", Fault::Forge, 0, 0, 0, 1}),

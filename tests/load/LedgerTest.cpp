@@ -31,11 +31,11 @@ TEST(Ledger, FindsEachKindOfFault) {
     const auto first = ledger.Send(0, 0, 0);
     const auto second = ledger.Send(0, 0, 10);
     ledger.Arrive(0, 0, 0, first, 20);
-    ledger.Arrive(0, 0, 0, first, 25);    // repeated
+    ledger.Arrive(0, 0, 0, first, 25);  // repeated
     ledger.Arrive(0, 1, 0, second, 30);
-    ledger.Arrive(0, 1, 0, first, 35);    // after a later strike of the same sender
-    ledger.Arrive(0, 1, 1, 1, 40);        // ringer 1 has sent nothing
-    ledger.Arrive(0, 1, 5, first, 45);    // no such ringer
+    ledger.Arrive(0, 1, 0, first, 35);  // after a later strike of the same sender
+    ledger.Arrive(0, 1, 1, 1, 40);      // ringer 1 has sent nothing
+    ledger.Arrive(0, 1, 5, first, 45);  // no such ringer
     const auto faults = ledger.Tally();
     EXPECT_EQ(faults.duplicates, 1u);
     EXPECT_EQ(faults.reordered, 1u);

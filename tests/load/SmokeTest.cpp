@@ -13,11 +13,11 @@ TEST(LoadSmoke, EveryStrikeReachesEveryRingerOfItsTower) {
     testsupport::ServerProcess server;
     ASSERT_TRUE(server.Start(TOLMER_SERVER_BINARY, {"--quiet"})) << server.Error();
 
-    const auto run = testsupport::RunProgram(
-        TOLMER_LOAD_BINARY,
-        {"--port", std::to_string(server.Port()), "--server-pid", std::to_string(server.Pid()), "--towers", "4",
-         "--ringers", "5", "--rate", "4", "--duration", "2", "--drain", "2"},
-        std::chrono::seconds(60));
+    const auto run =
+        testsupport::RunProgram(TOLMER_LOAD_BINARY,
+                                {"--port", std::to_string(server.Port()), "--server-pid", std::to_string(server.Pid()),
+                                 "--towers", "4", "--ringers", "5", "--rate", "4", "--duration", "2", "--drain", "2"},
+                                std::chrono::seconds(60));
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err << server.Log();
 
     const auto json = loadtest::JsonLine(run.out);

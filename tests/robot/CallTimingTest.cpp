@@ -107,7 +107,7 @@ TEST(CallTiming, CallsThatDoNotFitTheMomentAreRefused) {
     EXPECT_EQ(rows.Hear(*ReadCall("Go"), 0), CallOutcome::Ignored);  // before Look to
     rows.LookTo();
     EXPECT_EQ(rows.Hear(*ReadCall("Go"), 0), CallOutcome::UnknownMethod);  // no method chosen
-    EXPECT_EQ(rows.Hear(*ReadCall("Bob"), 1), CallOutcome::Ignored);        // in rounds
+    EXPECT_EQ(rows.Hear(*ReadCall("Bob"), 1), CallOutcome::Ignored);       // in rounds
     EXPECT_EQ(rows.Hear(*ReadCall("That's all"), 1), CallOutcome::Ignored);
     EXPECT_EQ(rows.Hear(*ReadCall("Go Bristol Surprise Major"), 2), CallOutcome::MethodMisfits);
     EXPECT_EQ(rows.Hear(*ReadCall("Go Plain Bob Minimus"), 2), CallOutcome::UnknownMethod);

@@ -25,9 +25,8 @@ std::string ErrorOf(const char* notation, int stage) { return ParsePlaceNotation
 
 TEST(PlaceNotation, TheUsualFormsOfOneLeadAgree) {
     const std::string plainBobMinor = "x.16.x.16.x.16.x.16.x.16.x.12";
-    for (const char* form : {"x16x16x16,12", "-16-16-16,12", "X16X16X16,12", "&x16x16x16,+12", "&-1-1-1,2",
-                             "&x1x1x1-2", "x16x16x16x16x16x12", "x.16.x.16.x.16.x.16.x.16.x.12",
-                             "x 16 x 16 x 16, 12"}) {
+    for (const char* form : {"x16x16x16,12", "-16-16-16,12", "X16X16X16,12", "&x16x16x16,+12", "&-1-1-1,2", "&x1x1x1-2",
+                             "x16x16x16x16x16x12", "x.16.x.16.x.16.x.16.x.16.x.12", "x 16 x 16 x 16, 12"}) {
         EXPECT_EQ(Written(form, 6), plainBobMinor) << form;
     }
     // Grandsire: both blocks are palindromes, a one-change block is itself.
@@ -39,7 +38,7 @@ TEST(PlaceNotation, TheUsualFormsOfOneLeadAgree) {
 
 TEST(PlaceNotation, PlacesImpliedAtTheEndsAreAdded) {
     EXPECT_EQ(Written("1.2.4.5", 6), "16.12.14.56");
-    EXPECT_EQ(Written("3.1.5", 5), "3.1.5");      // odd stages make one place anyway
+    EXPECT_EQ(Written("3.1.5", 5), "3.1.5");  // odd stages make one place anyway
     EXPECT_EQ(Written("14.1", 7), "147.1");
     EXPECT_EQ(Written("12", 5), "125");
 }

@@ -77,9 +77,8 @@ TEST(RhythmTracker, OneWildStrikeMovesTheLineOnlyALittle) {
     auto trackerAfter = [](double lateness) {
         RhythmTracker tracker(kBells, kInterval);
         tracker.Start(0, 0);
-        Ring(tracker, 0, 5, {0, 1, 3, 4}, [&](long beat) {
-            return beat * kInterval + (beat == BeatOf(5, 3, kBells) ? lateness : 0.0);
-        });
+        Ring(tracker, 0, 5, {0, 1, 3, 4},
+             [&](long beat) { return beat * kInterval + (beat == BeatOf(5, 3, kBells) ? lateness : 0.0); });
         return tracker;
     };
     const long next = BeatOf(6, 0, kBells);

@@ -126,8 +126,8 @@ TEST(ServerCommandLine, HelpVersionAndBadOptions) {
 TEST(ServerCommandLine, APortInUseIsReportedAndTheServerExits) {
     testsupport::ServerProcess first;
     ASSERT_TRUE(first.Start(TOLMER_SERVER_BINARY)) << first.Error();
-    const auto second = testsupport::RunProgram(
-        TOLMER_SERVER_BINARY, {"--bind", "127.0.0.1", "--port", std::to_string(first.Port())});
+    const auto second =
+        testsupport::RunProgram(TOLMER_SERVER_BINARY, {"--bind", "127.0.0.1", "--port", std::to_string(first.Port())});
     EXPECT_EQ(second.exitCode, 1);
     EXPECT_NE(second.err.find("cannot listen on 127.0.0.1:" + std::to_string(first.Port())), std::string::npos)
         << second.err;

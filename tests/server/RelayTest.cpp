@@ -84,12 +84,12 @@ TEST_F(Relay, RecordsFromSomeoneWhoDoesNotConductWhileAnotherDoesAreDropped) {
 }
 
 TEST_F(Relay, RecordsTheBellsDialogCouldNotProduceAreDropped) {
-    ann_.Send(msg::RingerInfo(6, "Cy", "", false));      // nobody of that name here
-    ann_.Send(msg::RingerInfo(13, "Ben", "", false));    // more than twelve bells
-    ann_.Send(msg::RingerInfo(6, "Ben", "3X", false));   // not a bell symbol
-    ann_.Send(msg::RingerInfo(6, "Ben", "37", false));   // bell 7 of six
-    ann_.Send(msg::RingerInfo(6, "Ben", "33", false));   // one bell twice
-    ann_.Send(msg::RingerInfo(6, "ben", "", false));     // names are exact
+    ann_.Send(msg::RingerInfo(6, "Cy", "", false));     // nobody of that name here
+    ann_.Send(msg::RingerInfo(13, "Ben", "", false));   // more than twelve bells
+    ann_.Send(msg::RingerInfo(6, "Ben", "3X", false));  // not a bell symbol
+    ann_.Send(msg::RingerInfo(6, "Ben", "37", false));  // bell 7 of six
+    ann_.Send(msg::RingerInfo(6, "Ben", "33", false));  // one bell twice
+    ann_.Send(msg::RingerInfo(6, "ben", "", false));    // names are exact
     ExpectNothingRelayedBefore(ann_, {&ann_, &ben_}, "after the records");
     // All twelve, by their symbols 0, E and T too, are fine.
     Allocate(ann_, {&ann_, &ben_}, 12, "Ben", "34567890ET", false);

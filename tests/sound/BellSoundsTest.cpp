@@ -23,92 +23,92 @@ constexpr double kToleranceCents = 3;
 std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
 int RunTool(const std::string& arguments) {
-  return std::system((Quoted(MAKE_BELL_SOUNDS) + " " + arguments + " 2>/dev/null").c_str());
+    return std::system((Quoted(MAKE_BELL_SOUNDS) + " " + arguments + " 2>/dev/null").c_str());
 }
 
 double Cents(double from, double to) { return 1200 * std::log2(to / from); }
 
 double Rms(const std::vector<double>& samples, double fromSeconds, double toSeconds) {
-  const auto begin = static_cast<std::size_t>(fromSeconds * kRate);
-  const auto end = static_cast<std::size_t>(toSeconds * kRate);
-  double sum = 0;
-  for (std::size_t i = begin; i < end; ++i) sum += samples[i] * samples[i];
-  return std::sqrt(sum / static_cast<double>(end - begin));
+    const auto begin = static_cast<std::size_t>(fromSeconds * kRate);
+    const auto end = static_cast<std::size_t>(toSeconds * kRate);
+    double sum = 0;
+    for (std::size_t i = begin; i < end; ++i) sum += samples[i] * samples[i];
+    return std::sqrt(sum / static_cast<double>(end - begin));
 }
 
 class BellSoundsTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    dir_ = soundtest::TempPath("bells");
-    ASSERT_EQ(RunTool(Quoted(dir_)), 0);
-    for (const char* label : {"1", "2", "3", "4", "5", "6", "6b", "7", "8", "9", "10", "11", "12"}) {
-      const auto wav = soundtest::ReadWav(dir_ / ("bell" + std::string(label) + ".wav"));
-      ASSERT_TRUE(wav) << "bell" << label << ".wav is missing or malformed";
-      wavs_[label] = *wav;
-      std::vector<double>& samples = samples_[label];
-      for (std::int16_t s : wav->samples) samples.push_back(s / 32768.0);
-      // The strongest partial soon after the blow, when the clang is over.
-      const soundtest::WindowedSpan early(samples, kRate / 20, 16384, kRate);
-      nominals_[label] = early.StrongestPartialHz(50, 4000);
+protected:
+    static void SetUpTestSuite() {
+        dir_ = soundtest::TempPath("bells");
+        ASSERT_EQ(RunTool(Quoted(dir_)), 0);
+        for (const char* label : {"1", "2", "3", "4", "5", "6", "6b", "7", "8", "9", "10", "11", "12"}) {
+            const auto wav = soundtest::ReadWav(dir_ / ("bell" + std::string(label) + ".wav"));
+            ASSERT_TRUE(wav) << "bell" << label << ".wav is missing or malformed";
+            wavs_[label] = *wav;
+            std::vector<double>& samples = samples_[label];
+            for (std::int16_t s : wav->samples) samples.push_back(s / 32768.0);
+            // The strongest partial soon after the blow, when the clang is over.
+            const soundtest::WindowedSpan early(samples, kRate / 20, 16384, kRate);
+            nominals_[label] = early.StrongestPartialHz(50, 4000);
+        }
     }
-  }
-  static void TearDownTestSuite() { std::filesystem::remove_all(dir_); }
+    static void TearDownTestSuite() { std::filesystem::remove_all(dir_); }
 
-  static std::string Label(int bell) { return std::to_string(bell); }
+    static std::string Label(int bell) { return std::to_string(bell); }
 
-  static inline std::filesystem::path dir_;
-  static inline std::map<std::string, soundtest::WavContents> wavs_;
-  static inline std::map<std::string, std::vector<double>> samples_;
-  static inline std::map<std::string, double> nominals_;
+    static inline std::filesystem::path dir_;
+    static inline std::map<std::string, soundtest::WavContents> wavs_;
+    static inline std::map<std::string, std::vector<double>> samples_;
+    static inline std::map<std::string, double> nominals_;
 };
 
 TEST_F(BellSoundsTest, FilesAreThreeSecondMonoSixteenBitAt44100) {
-  ASSERT_EQ(wavs_.size(), 13u);
-  for (const auto& [label, wav] : wavs_) {
-    SCOPED_TRACE("bell" + label);
-    EXPECT_EQ(wav.format, 1);
-    EXPECT_EQ(wav.channels, 1);
-    EXPECT_EQ(wav.sampleRate, kRate);
-    EXPECT_EQ(wav.bitsPerSample, 16);
-    EXPECT_EQ(wav.blockAlign, 2);
-    EXPECT_EQ(wav.byteRate, 2 * kRate);
-    EXPECT_NEAR(static_cast<double>(wav.samples.size()) / kRate, 3.0, 0.25);
-  }
+    ASSERT_EQ(wavs_.size(), 13u);
+    for (const auto& [label, wav] : wavs_) {
+        SCOPED_TRACE("bell" + label);
+        EXPECT_EQ(wav.format, 1);
+        EXPECT_EQ(wav.channels, 1);
+        EXPECT_EQ(wav.sampleRate, kRate);
+        EXPECT_EQ(wav.bitsPerSample, 16);
+        EXPECT_EQ(wav.blockAlign, 2);
+        EXPECT_EQ(wav.byteRate, 2 * kRate);
+        EXPECT_NEAR(static_cast<double>(wav.samples.size()) / kRate, 3.0, 0.25);
+    }
 }
 
 // Rung upwards from the tenor, bell 12, to bell 1 the twelve go
 // do re mi fa so la ti do re mi fa so.
 TEST_F(BellSoundsTest, TwelveFormAMajorScaleDownToTheTenor) {
-  const double steps[] = {kWholeTone, kWholeTone, kHalfTone, kWholeTone, kWholeTone, kWholeTone,
-                          kHalfTone,  kWholeTone, kWholeTone, kHalfTone, kWholeTone};
-  for (int bell = 12; bell > 1; --bell) {
-    EXPECT_NEAR(Cents(nominals_[Label(bell)], nominals_[Label(bell - 1)]), steps[12 - bell], kToleranceCents)
-        << "from bell " << bell << " (" << nominals_[Label(bell)] << " Hz) up to bell " << bell - 1;
-  }
-  EXPECT_GT(nominals_["12"], 250);
-  EXPECT_LT(nominals_["12"], 500);
+    const double steps[] = {kWholeTone, kWholeTone, kHalfTone,  kWholeTone, kWholeTone, kWholeTone,
+                            kHalfTone,  kWholeTone, kWholeTone, kHalfTone,  kWholeTone};
+    for (int bell = 12; bell > 1; --bell) {
+        EXPECT_NEAR(Cents(nominals_[Label(bell)], nominals_[Label(bell - 1)]), steps[12 - bell], kToleranceCents)
+            << "from bell " << bell << " (" << nominals_[Label(bell)] << " Hz) up to bell " << bell - 1;
+    }
+    EXPECT_GT(nominals_["12"], 250);
+    EXPECT_LT(nominals_["12"], 500);
 }
 
 // With 6b in place of 6, bells 9 down to 1 form a major scale on bell 9.
 TEST_F(BellSoundsTest, SixFlatMakesTheFrontNineAMajorScale) {
-  EXPECT_NEAR(Cents(nominals_["6"], nominals_["6b"]), -kHalfTone, kToleranceCents);
-  const std::vector<std::string> front = {"9", "8", "7", "6b", "5", "4", "3", "2", "1"};
-  const double steps[] = {kWholeTone, kWholeTone, kHalfTone, kWholeTone,
-                          kWholeTone, kWholeTone, kHalfTone, kWholeTone};
-  for (std::size_t i = 0; i + 1 < front.size(); ++i) {
-    EXPECT_NEAR(Cents(nominals_[front[i]], nominals_[front[i + 1]]), steps[i], kToleranceCents)
-        << "from bell " << front[i] << " up to bell " << front[i + 1];
-  }
+    EXPECT_NEAR(Cents(nominals_["6"], nominals_["6b"]), -kHalfTone, kToleranceCents);
+    const std::vector<std::string> front = {"9", "8", "7", "6b", "5", "4", "3", "2", "1"};
+    const double steps[] = {kWholeTone, kWholeTone, kHalfTone, kWholeTone,
+                            kWholeTone, kWholeTone, kHalfTone, kWholeTone};
+    for (std::size_t i = 0; i + 1 < front.size(); ++i) {
+        EXPECT_NEAR(Cents(nominals_[front[i]], nominals_[front[i + 1]]), steps[i], kToleranceCents)
+            << "from bell " << front[i] << " up to bell " << front[i + 1];
+    }
 }
 
 TEST_F(BellSoundsTest, HeavierBellsRingLonger) {
-  double previous = 0;
-  for (int bell = 1; bell <= 12; ++bell) {
-    const std::vector<double>& samples = samples_[Label(bell)];
-    const double remaining = Rms(samples, 2.0, 2.5) / Rms(samples, 0.1, 0.6);
-    EXPECT_GT(remaining, previous) << "bell " << bell << " dies away faster than bell " << bell - 1;
-    previous = remaining;
-  }
+    double previous = 0;
+    for (int bell = 1; bell <= 12; ++bell) {
+        const std::vector<double>& samples = samples_[Label(bell)];
+        const double remaining = Rms(samples, 2.0, 2.5) / Rms(samples, 0.1, 0.6);
+        EXPECT_GT(remaining, previous) << "bell " << bell << " dies away faster than bell " << bell - 1;
+        previous = remaining;
+    }
 }
 
 }  // namespace

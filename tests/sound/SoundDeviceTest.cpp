@@ -19,108 +19,107 @@ namespace {
 using platform::SoundDeviceId;
 
 std::int64_t SteadyNowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 class SoundDeviceTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    tone_ = soundtest::TempPath("tone.wav");
-    std::vector<std::int16_t> samples(4800);
-    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::int16_t>(i % 64 * 100);
-    soundtest::WritePcm16Wav(tone_, samples, 1, 48000);
-  }
-  static void TearDownTestSuite() { std::filesystem::remove(tone_); }
+protected:
+    static void SetUpTestSuite() {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        tone_ = soundtest::TempPath("tone.wav");
+        std::vector<std::int16_t> samples(4800);
+        for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::int16_t>(i % 64 * 100);
+        soundtest::WritePcm16Wav(tone_, samples, 1, 48000);
+    }
+    static void TearDownTestSuite() { std::filesystem::remove(tone_); }
 
-  static inline std::filesystem::path tone_;
+    static inline std::filesystem::path tone_;
 };
 
 TEST_F(SoundDeviceTest, MissingOrUnreadableFileGivesNoDevice) {
-  EXPECT_EQ(platform::OpenSoundDevice("/no/such/folder/bell7.wav"), 0u);
+    EXPECT_EQ(platform::OpenSoundDevice("/no/such/folder/bell7.wav"), 0u);
 
-  const auto text = soundtest::TempPath("not-a-wav.wav");
-  std::ofstream(text) << "this is not a sound\n";
-  EXPECT_EQ(platform::OpenSoundDevice(text.string()), 0u);
-  std::filesystem::remove(text);
+    const auto text = soundtest::TempPath("not-a-wav.wav");
+    std::ofstream(text) << "this is not a sound\n";
+    EXPECT_EQ(platform::OpenSoundDevice(text.string()), 0u);
+    std::filesystem::remove(text);
 
-  EXPECT_FALSE(platform::SeekSoundToStart(0));
-  EXPECT_FALSE(platform::PlaySound(0));
-  platform::CloseSoundDevice(0);
-  EXPECT_FALSE(platform::PlaySound(0xFFFFFFFFu));
+    EXPECT_FALSE(platform::SeekSoundToStart(0));
+    EXPECT_FALSE(platform::PlaySound(0));
+    platform::CloseSoundDevice(0);
+    EXPECT_FALSE(platform::PlaySound(0xFFFFFFFFu));
 }
 
 TEST_F(SoundDeviceTest, SeekAndPlayWorkUntilClose) {
-  const SoundDeviceId id = platform::OpenSoundDevice(tone_.string());
-  ASSERT_NE(id, 0u);
-  EXPECT_TRUE(platform::SeekSoundToStart(id));
-  EXPECT_TRUE(platform::PlaySound(id));
-  EXPECT_TRUE(platform::PlaySound(id));
+    const SoundDeviceId id = platform::OpenSoundDevice(tone_.string());
+    ASSERT_NE(id, 0u);
+    EXPECT_TRUE(platform::SeekSoundToStart(id));
+    EXPECT_TRUE(platform::PlaySound(id));
+    EXPECT_TRUE(platform::PlaySound(id));
 
-  platform::CloseSoundDevice(id);
-  EXPECT_FALSE(platform::SeekSoundToStart(id));
-  EXPECT_FALSE(platform::PlaySound(id));
-  platform::CloseSoundDevice(id);  // closing twice does no harm
+    platform::CloseSoundDevice(id);
+    EXPECT_FALSE(platform::SeekSoundToStart(id));
+    EXPECT_FALSE(platform::PlaySound(id));
+    platform::CloseSoundDevice(id);  // closing twice does no harm
 
-  // The next device may take the same voice, but never the old identifier.
-  const SoundDeviceId next = platform::OpenSoundDevice(tone_.string());
-  ASSERT_NE(next, 0u);
-  EXPECT_NE(next, id);
-  EXPECT_FALSE(platform::PlaySound(id));
-  EXPECT_TRUE(platform::PlaySound(next));
-  platform::CloseSoundDevice(next);
+    // The next device may take the same voice, but never the old identifier.
+    const SoundDeviceId next = platform::OpenSoundDevice(tone_.string());
+    ASSERT_NE(next, 0u);
+    EXPECT_NE(next, id);
+    EXPECT_FALSE(platform::PlaySound(id));
+    EXPECT_TRUE(platform::PlaySound(next));
+    platform::CloseSoundDevice(next);
 }
 
 TEST_F(SoundDeviceTest, ThirtyTwoDevicesAtOnce) {
-  std::vector<SoundDeviceId> ids;
-  for (int i = 0; i < 32; ++i) ids.push_back(platform::OpenSoundDevice(tone_.string()));
-  EXPECT_EQ(std::set<SoundDeviceId>(ids.begin(), ids.end()).size(), 32u);
-  EXPECT_EQ(std::count(ids.begin(), ids.end(), 0u), 0);
-  EXPECT_EQ(platform::OpenSoundDevice(tone_.string()), 0u);
+    std::vector<SoundDeviceId> ids;
+    for (int i = 0; i < 32; ++i) ids.push_back(platform::OpenSoundDevice(tone_.string()));
+    EXPECT_EQ(std::set<SoundDeviceId>(ids.begin(), ids.end()).size(), 32u);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 0u), 0);
+    EXPECT_EQ(platform::OpenSoundDevice(tone_.string()), 0u);
 
-  platform::CloseSoundDevice(ids[5]);
-  ids[5] = platform::OpenSoundDevice(tone_.string());
-  EXPECT_NE(ids[5], 0u);
-  for (SoundDeviceId id : ids) platform::CloseSoundDevice(id);
+    platform::CloseSoundDevice(ids[5]);
+    ids[5] = platform::OpenSoundDevice(tone_.string());
+    EXPECT_NE(ids[5], 0u);
+    for (SoundDeviceId id : ids) platform::CloseSoundDevice(id);
 }
 
 TEST_F(SoundDeviceTest, StrikeReachesTheAudioCallback) {
-  const SoundDeviceId id = platform::OpenSoundDevice(tone_.string());
-  ASSERT_NE(id, 0u);
-  const platform::AudioOutputInfo output = platform::CurrentAudioOutput();
-  ASSERT_TRUE(output.open);
-  EXPECT_EQ(output.driver, "dummy");
-  EXPECT_EQ(output.rate, 48000);
-  EXPECT_EQ(output.periodFrames, 240);
-  EXPECT_EQ(platform::LastRestartRenderNs(id), 0);
+    const SoundDeviceId id = platform::OpenSoundDevice(tone_.string());
+    ASSERT_NE(id, 0u);
+    const platform::AudioOutputInfo output = platform::CurrentAudioOutput();
+    ASSERT_TRUE(output.open);
+    EXPECT_EQ(output.driver, "dummy");
+    EXPECT_EQ(output.rate, 48000);
+    EXPECT_EQ(output.periodFrames, 240);
+    EXPECT_EQ(platform::LastRestartRenderNs(id), 0);
 
-  for (int strike = 0; strike < 3; ++strike) {
-    const std::int64_t struckAt = SteadyNowNs();
-    ASSERT_TRUE(platform::SeekSoundToStart(id));
-    ASSERT_TRUE(platform::PlaySound(id));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (platform::LastRestartRenderNs(id) < struckAt && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (int strike = 0; strike < 3; ++strike) {
+        const std::int64_t struckAt = SteadyNowNs();
+        ASSERT_TRUE(platform::SeekSoundToStart(id));
+        ASSERT_TRUE(platform::PlaySound(id));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (platform::LastRestartRenderNs(id) < struckAt && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_GE(platform::LastRestartRenderNs(id), struckAt) << "strike " << strike;
     }
-    EXPECT_GE(platform::LastRestartRenderNs(id), struckAt) << "strike " << strike;
-  }
-  platform::CloseSoundDevice(id);
-  EXPECT_EQ(platform::LastRestartRenderNs(id), 0);
+    platform::CloseSoundDevice(id);
+    EXPECT_EQ(platform::LastRestartRenderNs(id), 0);
 }
 
 // Closing a device while the callback plays it must not free the sound under
 // the callback's feet (the sanitizer build watches for that).
 TEST_F(SoundDeviceTest, CloseWhilePlaying) {
-  for (int round = 0; round < 100; ++round) {
-    const SoundDeviceId id = platform::OpenSoundDevice(tone_.string());
-    ASSERT_NE(id, 0u);
-    ASSERT_TRUE(platform::SeekSoundToStart(id));
-    ASSERT_TRUE(platform::PlaySound(id));
-    std::this_thread::sleep_for(std::chrono::microseconds(round * 37 % 3000));
-    platform::CloseSoundDevice(id);
-  }
+    for (int round = 0; round < 100; ++round) {
+        const SoundDeviceId id = platform::OpenSoundDevice(tone_.string());
+        ASSERT_NE(id, 0u);
+        ASSERT_TRUE(platform::SeekSoundToStart(id));
+        ASSERT_TRUE(platform::PlaySound(id));
+        std::this_thread::sleep_for(std::chrono::microseconds(round * 37 % 3000));
+        platform::CloseSoundDevice(id);
+    }
 }
 
 }  // namespace

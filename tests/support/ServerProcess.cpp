@@ -41,8 +41,7 @@ int WaitForExit(pid_t pid, Clock::time_point deadline) {
 int KillAndReap(pid_t pid) {
     ::kill(pid, SIGKILL);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     return -1;
 }
 

@@ -1,11 +1,11 @@
 #include "tools/load/FloorRelay.h"
 
-#include <sys/epoll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,8 +33,7 @@ void AppendFloorJoin(const FloorJoin& join, ByteQueue& out) {
 }
 
 std::optional<FloorJoin> ReadFloorJoin(std::string_view message) {
-    if (message.size() != kJoinSize || wire::TypeOf(message) != wire::hello::kType)
-        return std::nullopt;
+    if (message.size() != kJoinSize || wire::TypeOf(message) != wire::hello::kType) return std::nullopt;
     return FloorJoin{wire::LoadU16(message.data() + wire::kWordOffset), wire::LoadU16(message.data() + kJoinRinger)};
 }
 

@@ -48,14 +48,12 @@ std::int64_t Ledger::Arrive(int tower, int receiver, int sender, std::uint16_t s
     ++delivered_;
 
     auto& last = lastSeen_[static_cast<std::size_t>((tower * ringers_ + receiver) * ringers_ + sender)];
-    if (index < last)
-        ++faults_.reordered;
-    else
-        last = index;
+    if (index < last) ++faults_.reordered;
+    else last = index;
 
     const std::uint64_t latency = nowNs - strike.sentNs;
-    const auto sample = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(latency, std::numeric_limits<std::uint32_t>::max()));
+    const auto sample =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(latency, std::numeric_limits<std::uint32_t>::max()));
     (receiver == sender ? echoNs_ : fanOutNs_).push_back(sample);
     return static_cast<std::int64_t>(latency);
 }

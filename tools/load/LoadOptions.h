@@ -15,12 +15,12 @@ struct LoadOptions {
     int port = 0;  // 0: the backend's usual port; for floor, a relay of the tool's own
     int towers = 1;
     int ringers = 8;
-    double rate = 0.5;      // strikes per second per ringer
-    double jitter = 0.25;   // each gap is the mean gap times 1 +- up to this fraction
-    double duration = 10;   // seconds of striking
-    double drain = 3;       // seconds to wait for late deliveries after the last strike
+    double rate = 0.5;     // strikes per second per ringer
+    double jitter = 0.25;  // each gap is the mean gap times 1 +- up to this fraction
+    double duration = 10;  // seconds of striking
+    double drain = 3;      // seconds to wait for late deliveries after the last strike
     double setupTimeout = 120;
-    int serverPid = 0;      // whose CPU and memory to report; 0: none
+    int serverPid = 0;  // whose CPU and memory to report; 0: none
     unsigned seed = 1;
 };
 

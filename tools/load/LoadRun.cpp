@@ -42,10 +42,7 @@ double ToSeconds(std::uint64_t ns) { return static_cast<double>(ns) / 1e9; }
 class Driver final : public ClientEvents {
 public:
     Driver(const LoadOptions& options, const Backend& backend)
-        : options_(options),
-          backend_(backend),
-          ledger_(options.towers, options.ringers),
-          random_(options.seed) {
+        : options_(options), backend_(backend), ledger_(options.towers, options.ringers), random_(options.seed) {
         epollFd_ = epoll_create1(EPOLL_CLOEXEC);
         if (epollFd_ < 0) throw LoadError(std::string("epoll: ") + std::strerror(errno));
         address_.sin_family = AF_INET;
@@ -209,8 +206,7 @@ private:
     void SendStrike(Client& client) {
         const auto sequence = ledger_.Send(client.tower, client.ringer, NowNs());
         client.stroke = client.stroke ? 0 : 1;  // a bell rings handstroke and backstroke in turn
-        backend_.Strike(client,
-                        {static_cast<std::uint16_t>(client.ringer + 1), client.stroke, sequence, client.pingMs},
+        backend_.Strike(client, {static_cast<std::uint16_t>(client.ringer + 1), client.stroke, sequence, client.pingMs},
                         client.out);
         client.pingMs = 0;
         Flush(client);
@@ -249,8 +245,7 @@ private:
             socklen_t length = sizeof error;
             getsockopt(client.fd, SOL_SOCKET, SO_ERROR, &error, &length);
             if (error != 0) {
-                Fail("connect to " + options_.host + ":" + std::to_string(options_.port) + ": " +
-                     std::strerror(error));
+                Fail("connect to " + options_.host + ":" + std::to_string(options_.port) + ": " + std::strerror(error));
                 return;
             }
             client.connected = true;
@@ -270,7 +265,8 @@ private:
                 return;
             }
             if (n < 0) {
-                if (errno != EAGAIN && errno != EINTR) OnFailure(client, std::string("receive: ") + std::strerror(errno));
+                if (errno != EAGAIN && errno != EINTR)
+                    OnFailure(client, std::string("receive: ") + std::strerror(errno));
                 return;
             }
             arrivalNs_ = NowNs();

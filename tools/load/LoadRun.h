@@ -22,7 +22,7 @@ struct RunResult {
     LatencySummary echo;    // back at the sender
     LatencySummary fanOut;  // at the other ringers of the tower
     double setupSeconds = 0;
-    double runSeconds = 0;  // from the first strike to the end of the drain
+    double runSeconds = 0;                    // from the first strike to the end of the drain
     ProcessSample toolBefore, toolAfter;      // around the striking
     ProcessSample serverIdle;                 // before the first connection
     ProcessSample serverBefore, serverAfter;  // around the striking

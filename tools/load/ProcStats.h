@@ -6,9 +6,9 @@ namespace load {
 
 struct ProcessSample {
     bool ok = false;
-    double cpuSeconds = 0;   // user + system
-    long rssKib = 0;         // resident now
-    long peakRssKib = 0;     // highest resident so far
+    double cpuSeconds = 0;  // user + system
+    long rssKib = 0;        // resident now
+    long peakRssKib = 0;    // highest resident so far
 };
 
 ProcessSample SampleProcess(int pid);

@@ -41,13 +41,13 @@ std::string LatencyJson(const LatencySummary& s) {
 std::string FormatTable(const LoadOptions& o, const RunResult& r) {
     const auto& f = r.faults;
     std::string text;
-    text += Format("tolmer-load: %s relay at %s:%d, %d towers x %d ringers = %d connections\n",
-                   BackendName(o.backend), o.host.c_str(), o.port, o.towers, o.ringers, Connections(o));
+    text += Format("tolmer-load: %s relay at %s:%d, %d towers x %d ringers = %d connections\n", BackendName(o.backend),
+                   o.host.c_str(), o.port, o.towers, o.ringers, Connections(o));
     text += Format("  %.2f strikes/s per ringer (jitter %.0f%%) for %.1f s; set-up took %.1f s\n", o.rate,
                    o.jitter * 100, o.duration, r.setupSeconds);
-    text += Format("  strikes sent %llu, deliveries %llu of %llu expected\n",
-                   static_cast<unsigned long long>(r.strikes), static_cast<unsigned long long>(r.delivered),
-                   static_cast<unsigned long long>(r.expected));
+    text +=
+        Format("  strikes sent %llu, deliveries %llu of %llu expected\n", static_cast<unsigned long long>(r.strikes),
+               static_cast<unsigned long long>(r.delivered), static_cast<unsigned long long>(r.expected));
     text += Format("  lost %llu, duplicated %llu, reordered %llu, unknown %llu%s\n",
                    static_cast<unsigned long long>(f.lost), static_cast<unsigned long long>(f.duplicates),
                    static_cast<unsigned long long>(f.reordered), static_cast<unsigned long long>(f.unknown),
@@ -56,14 +56,15 @@ std::string FormatTable(const LoadOptions& o, const RunResult& r) {
     text += LatencyRow("echo", r.echo);
     text += LatencyRow("fan-out", r.fanOut);
     const double toolCpu = r.toolAfter.cpuSeconds - r.toolBefore.cpuSeconds;
-    text += Format("  tool: %.2f s CPU over %.1f s (%.0f%% of one core), peak memory %.1f MiB\n", toolCpu,
-                   r.runSeconds, Share(toolCpu, r.runSeconds), r.toolAfter.peakRssKib / 1024.0);
+    text += Format("  tool: %.2f s CPU over %.1f s (%.0f%% of one core), peak memory %.1f MiB\n", toolCpu, r.runSeconds,
+                   Share(toolCpu, r.runSeconds), r.toolAfter.peakRssKib / 1024.0);
     if (r.serverAfter.ok && r.serverBefore.ok && r.serverIdle.ok) {
         const double serverCpu = r.serverAfter.cpuSeconds - r.serverBefore.cpuSeconds;
-        text += Format("  server: %.2f s CPU (%.0f%% of one core); memory idle %.1f MiB, now %.1f MiB, "
-                       "peak %.1f MiB: %.1f KiB per connection\n",
-                       serverCpu, Share(serverCpu, r.runSeconds), r.serverIdle.rssKib / 1024.0,
-                       r.serverAfter.rssKib / 1024.0, r.serverAfter.peakRssKib / 1024.0, KibPerConnection(o, r));
+        text += Format(
+            "  server: %.2f s CPU (%.0f%% of one core); memory idle %.1f MiB, now %.1f MiB, "
+            "peak %.1f MiB: %.1f KiB per connection\n",
+            serverCpu, Share(serverCpu, r.runSeconds), r.serverIdle.rssKib / 1024.0, r.serverAfter.rssKib / 1024.0,
+            r.serverAfter.peakRssKib / 1024.0, KibPerConnection(o, r));
     }
     return text;
 }
@@ -83,10 +84,11 @@ std::string FormatJson(const LoadOptions& o, const RunResult& r) {
     json += Format("\"tool_cpu_s\":%.3f,\"tool_peak_rss_kib\":%ld", r.toolAfter.cpuSeconds - r.toolBefore.cpuSeconds,
                    r.toolAfter.peakRssKib);
     if (r.serverAfter.ok && r.serverBefore.ok && r.serverIdle.ok) {
-        json += Format(",\"server_cpu_s\":%.3f,\"server_idle_rss_kib\":%ld,\"server_rss_kib\":%ld,"
-                       "\"server_peak_rss_kib\":%ld,\"server_kib_per_connection\":%.2f",
-                       r.serverAfter.cpuSeconds - r.serverBefore.cpuSeconds, r.serverIdle.rssKib,
-                       r.serverAfter.rssKib, r.serverAfter.peakRssKib, KibPerConnection(o, r));
+        json += Format(
+            ",\"server_cpu_s\":%.3f,\"server_idle_rss_kib\":%ld,\"server_rss_kib\":%ld,"
+            "\"server_peak_rss_kib\":%ld,\"server_kib_per_connection\":%.2f",
+            r.serverAfter.cpuSeconds - r.serverBefore.cpuSeconds, r.serverIdle.rssKib, r.serverAfter.rssKib,
+            r.serverAfter.peakRssKib, KibPerConnection(o, r));
     }
     json += Format(",\"ok\":%s}", f.Total() == 0 ? "true" : "false");
     return json;

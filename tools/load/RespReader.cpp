@@ -66,11 +66,14 @@ RespStatus ReadValue(Cursor& cursor, int depth, char& type, std::string_view& sc
         return RespStatus::Complete;
     }
     switch (type) {
-    case '+': case '-': case ':': case '_': case ',': case '#': case '(':
-        scalar = line;
-        return RespStatus::Complete;
-    default:
-        return RespStatus::Malformed;
+    case '+':
+    case '-':
+    case ':':
+    case '_':
+    case ',':
+    case '#':
+    case '(': scalar = line; return RespStatus::Complete;
+    default: return RespStatus::Malformed;
     }
 }
 

@@ -10,10 +10,10 @@
 namespace load {
 
 struct RespValue {
-    char type = 0;               // the type byte: '+', '-', ':', '$', '*', '>', '%', ...
-    std::string_view text;       // a scalar's text or bytes
-    int count = 0;               // elements of an aggregate
-    std::string_view items[4];   // its first scalar elements (empty for nested aggregates)
+    char type = 0;              // the type byte: '+', '-', ':', '$', '*', '>', '%', ...
+    std::string_view text;      // a scalar's text or bytes
+    int count = 0;              // elements of an aggregate
+    std::string_view items[4];  // its first scalar elements (empty for nested aggregates)
 };
 
 enum class RespStatus { Complete, Incomplete, Malformed };

@@ -9,8 +9,7 @@ namespace {
 
 void AppendMessage(const MessageBuffer& message, ByteQueue& out) { out.Append(message.Bytes()); }
 
-void AppendRingerInfo(int bellCount, const std::string& name, std::string_view bells, bool conductor,
-                      ByteQueue& out) {
+void AppendRingerInfo(int bellCount, const std::string& name, std::string_view bells, bool conductor, ByteQueue& out) {
     AppendMessage(wire::Build(wire::RingerInfo{static_cast<std::uint16_t>(bellCount), name, bells, conductor}), out);
 }
 
@@ -24,7 +23,8 @@ std::string TolmerBackend::RingerName(int ringer) { return "ringer-" + std::to_s
 void TolmerBackend::Enter(const Client& client, ByteQueue& out) const {
     AppendMessage(wire::Build(wire::Hello{}), out);
     if (client.ringer == 0) {
-        AppendMessage(wire::Build(wire::StartTower{TowerName(client.tower), "tolmer-load", RingerName(client.ringer)}), out);
+        AppendMessage(wire::Build(wire::StartTower{TowerName(client.tower), "tolmer-load", RingerName(client.ringer)}),
+                      out);
     } else {
         AppendMessage(wire::Build(wire::JoinTower{TowerName(client.tower), RingerName(client.ringer)}), out);
     }

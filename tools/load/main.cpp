@@ -50,14 +50,9 @@ int main(int argc, char** argv) {
     load::LoadOptions options;
     std::string error;
     switch (load::ParseOptions(argc, argv, options, error)) {
-    case load::ParseResult::Help:
-        std::cout << load::kUsage;
-        return 0;
-    case load::ParseResult::Error:
-        std::cerr << "tolmer-load: " << error << "\n" << load::kUsage;
-        return 2;
-    case load::ParseResult::Run:
-        break;
+    case load::ParseResult::Help: std::cout << load::kUsage; return 0;
+    case load::ParseResult::Error: std::cerr << "tolmer-load: " << error << "\n" << load::kUsage; return 2;
+    case load::ParseResult::Run: break;
     }
 
     const long needed = static_cast<long>(options.towers) * options.ringers + kSpareDescriptors;

@@ -6,11 +6,11 @@
 namespace bellsounds {
 
 struct BellStrike {
-  double nominalHz = 0;     // the strike note
-  double tenorNominalHz = 0;  // the heaviest bell of the ring; sets the decay scale
-  int sampleRate = 0;
-  double seconds = 0;
-  std::uint32_t seed = 1;   // for the noise of the clapper's blow
+    double nominalHz = 0;       // the strike note
+    double tenorNominalHz = 0;  // the heaviest bell of the ring; sets the decay scale
+    int sampleRate = 0;
+    double seconds = 0;
+    std::uint32_t seed = 1;  // for the noise of the clapper's blow
 };
 
 // The strike as 16-bit samples, peaking well below full scale so that several

@@ -63,27 +63,23 @@ std::optional<ChatCommand> ReadChatCommand(std::string_view robotName, std::stri
 
 ChatAnswer Obey(const ChatCommand& command, RobotRinger& robot) {
     switch (command.type) {
-    case ChatCommandType::Method:
-        return {MethodAnswer(command.argument, robot)};
+    case ChatCommandType::Method: return {MethodAnswer(command.argument, robot)};
     case ChatCommandType::Interval:
         if (const std::optional<int> ms = IntervalMs(command.argument)) {
             robot.SetInterval(*ms);
             return {"Interval " + std::to_string(*ms) + " ms."};
         }
-        return {"The interval is a whole number of milliseconds from " + std::to_string(kShortestIntervalMs) +
-                " to " + std::to_string(kLongestIntervalMs) + "."};
-    case ChatCommandType::Leave:
-        return {"Goodbye.", true};
-    case ChatCommandType::Unknown:
-        break;
+        return {"The interval is a whole number of milliseconds from " + std::to_string(kShortestIntervalMs) + " to " +
+                std::to_string(kLongestIntervalMs) + "."};
+    case ChatCommandType::Leave: return {"Goodbye.", true};
+    case ChatCommandType::Unknown: break;
     }
     return {"I understand: method NAME, interval MS, leave."};
 }
 
 std::string Greeting(const RobotRinger& robot) {
     const std::optional<Method>& method = robot.NextMethod();
-    return "Robot ringer here; at Go I'll ring " + (method ? method->name : std::string("nothing until told")) +
-           ".";
+    return "Robot ringer here; at Go I'll ring " + (method ? method->name : std::string("nothing until told")) + ".";
 }
 
 }  // namespace robot

@@ -7,8 +7,7 @@ namespace robot {
 namespace {
 
 constexpr std::array<std::string_view, 13> kStageNames = {
-    "", "", "", "Singles", "Minimus", "Doubles", "Minor", "Triples", "Major", "Caters", "Royal", "Cinques",
-    "Maximus"};
+    "", "", "", "Singles", "Minimus", "Doubles", "Minor", "Triples", "Major", "Caters", "Royal", "Cinques", "Maximus"};
 
 std::string Places(std::initializer_list<int> places) {
     std::string text;
@@ -86,9 +85,7 @@ BuiltMethod MakeMethod(std::string name, int stage, std::string_view notation, C
     if (!parsed.Ok()) return {std::nullopt, parsed.error};
     Method method{std::move(name), stage, std::move(parsed.changes), std::nullopt, std::nullopt};
     switch (style) {
-    case CallStyle::LeadEnd:
-        AddLeadEndCalls(method);
-        break;
+    case CallStyle::LeadEnd: AddLeadEndCalls(method); break;
     case CallStyle::Grandsire:
         if (method.lead.size() >= 2) AddGrandsireCalls(method);
         break;

@@ -53,8 +53,7 @@ struct BuiltMethod {
 // place of the last two changes. Stedman: at each six end (n-2) for a bob
 // and (n-2)(n-1)n for a single (on five bells only the single: a bob there
 // would leave the front three as they were).
-BuiltMethod MakeMethod(std::string name, int stage, std::string_view notation,
-                       CallStyle style = CallStyle::LeadEnd);
+BuiltMethod MakeMethod(std::string name, int stage, std::string_view notation, CallStyle style = CallStyle::LeadEnd);
 
 // The stage's name ("Minor"), or "" when it has none.
 std::string_view StageName(int stage);

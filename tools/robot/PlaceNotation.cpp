@@ -33,8 +33,8 @@ std::string Complete(std::uint16_t written, int stage, std::size_t start, Change
     for (int p = 0; p < stage; ++p) {
         if (!((places >> p) & 1)) continue;
         if ((p - previous - 1) % 2 == 1) {
-            return "places " + std::string(1, BellSymbol(previous + 1)) + " and " + BellSymbol(p + 1) +
-                   At(start) + " leave an odd number of bells between them to swap";
+            return "places " + std::string(1, BellSymbol(previous + 1)) + " and " + BellSymbol(p + 1) + At(start) +
+                   " leave an odd number of bells between them to swap";
         }
         previous = p;
     }
@@ -66,8 +66,7 @@ std::string ReadBlock(std::string_view text, std::size_t offset, int stage, std:
             if (auto error = finish(); !error.empty()) return error;
         } else if (const int bell = BellOfSymbol(c); bell != 0) {
             if (bell > stage) {
-                return "place " + Quoted(c) + At(where) + " is above the stage of " + std::to_string(stage) +
-                       " bells";
+                return "place " + Quoted(c) + At(where) + " is above the stage of " + std::to_string(stage) + " bells";
             }
             if (!pending.open) pending = PendingChange{0, where, true};
             const auto bit = static_cast<std::uint16_t>(1u << (bell - 1));

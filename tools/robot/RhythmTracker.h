@@ -21,11 +21,11 @@ enum class Striker { Person, Robot };
 struct RhythmSettings {
     double personWeight = 1.0;
     double robotWeight = 0.1;
-    double halfLifeRows = 0.75;      // a strike counts half as much this many rows later
-    double paceStiffness = 1.0;      // how many rows' worth of strikes the old pace weighs
-    double clipBlows = 0.15;         // strikes further than this from the line count less
-    int peopleForPace = 4;           // strikes by people in the window before the pace moves
-    double slowestFactor = 2.0;      // the pace stays within these factors of the configured one
+    double halfLifeRows = 0.75;  // a strike counts half as much this many rows later
+    double paceStiffness = 1.0;  // how many rows' worth of strikes the old pace weighs
+    double clipBlows = 0.15;     // strikes further than this from the line count less
+    int peopleForPace = 4;       // strikes by people in the window before the pace moves
+    double slowestFactor = 2.0;  // the pace stays within these factors of the configured one
 };
 
 class RhythmTracker {

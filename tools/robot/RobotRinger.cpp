@@ -193,8 +193,8 @@ std::optional<PlannedStrike> RobotRinger::Next() {
         if (!row) return std::nullopt;
         const int bell = row->BellAt(p);
         if (Holds(own_, bell)) {
-            const auto planned = static_cast<Micros>(std::llround(rhythm_.TimeOf(BeatOf(k, p, bells_)))) -
-                                 echo_.Estimate();
+            const auto planned =
+                static_cast<Micros>(std::llround(rhythm_.TimeOf(BeatOf(k, p, bells_)))) - echo_.Estimate();
             const int stroke = 1 - strokes_[static_cast<std::size_t>(bell)];
             return PlannedStrike{bell, stroke, SendTimeAfter(k, p, planned), k, p};
         }

@@ -39,7 +39,7 @@ struct RobotSettings {
 
 struct PlannedStrike {
     int bell;
-    int stroke;    // as the Strike message carries it
+    int stroke;  // as the Strike message carries it
     Micros sendAt;
     long row;
     int place;
@@ -94,8 +94,8 @@ private:
     Phase phase_ = Phase::Standing;
     BellSet own_ = 0;
     BellSet people_ = 0;
-    std::array<int, 13> strokes_{};        // by bell, as every client shows it
-    std::array<long, 13> sentRow_{};       // by own bell: the row of its latest strike sent
+    std::array<int, 13> strokes_{};   // by bell, as every client shows it
+    std::array<long, 13> sentRow_{};  // by own bell: the row of its latest strike sent
     std::array<std::array<Micros, 13>, kRowsKept> heard_{};
     std::array<long, kRowsKept> heardRow_{};
     long nextRow_ = 0;  // the robot's next blow is at or after this place

@@ -46,9 +46,8 @@ void RowGenerator::Forget(long fromRow) {
     for (PendingCall& call : calls_) {
         if (call.appliedAt >= fromRow) call.appliedAt = -1;
     }
-    std::erase_if(calls_, [&](const PendingCall& call) {
-        return call.appliedAt >= 0 && call.appliedAt <= newest_ - kKept;
-    });
+    std::erase_if(calls_,
+                  [&](const PendingCall& call) { return call.appliedAt >= 0 && call.appliedAt <= newest_ - kKept; });
 }
 
 // The call to ring in place of the lead from `leadPos` for `row`: the latest
@@ -136,8 +135,7 @@ CallOutcome RowGenerator::Hear(const HeardCall& call, long during) {
         lastRow_ = during % 2 == 0 ? during + 1 : during + 2;
         effectRow_ = lastRow_;
         return CallOutcome::Stands;
-    case CallType::LookTo:
-        break;
+    case CallType::LookTo: break;
     }
     return CallOutcome::Ignored;
 }

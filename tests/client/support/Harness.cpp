@@ -25,9 +25,7 @@ MessageBoxRecorder::MessageBoxRecorder(int boxMs, std::function<void()> whileOpe
     });
 }
 
-MessageBoxRecorder::~MessageBoxRecorder() {
-    platform::SetMessageBoxHook(nullptr);
-}
+MessageBoxRecorder::~MessageBoxRecorder() { platform::SetMessageBoxHook(nullptr); }
 
 bool MessageBoxRecorder::Saw(const std::string& text) const {
     return std::find(texts_.begin(), texts_.end(), text) != texts_.end();
@@ -45,9 +43,7 @@ DialogScript::DialogScript() {
     });
 }
 
-DialogScript::~DialogScript() {
-    platform::Dialog::SetModalHook(nullptr);
-}
+DialogScript::~DialogScript() { platform::Dialog::SetModalHook(nullptr); }
 
 template <typename D>
 DialogScript::Action OnDialog(std::function<void(D&)> body) {
@@ -66,13 +62,9 @@ DialogScript::Action OnDialog(std::function<void(D&)> body) {
     };
 }
 
-DialogScript::Action OnJoinDialog(std::function<void(JoinTowerDialog&)> body) {
-    return OnDialog(std::move(body));
-}
+DialogScript::Action OnJoinDialog(std::function<void(JoinTowerDialog&)> body) { return OnDialog(std::move(body)); }
 
-DialogScript::Action OnBellsDialog(std::function<void(BellsDialog&)> body) {
-    return OnDialog(std::move(body));
-}
+DialogScript::Action OnBellsDialog(std::function<void(BellsDialog&)> body) { return OnDialog(std::move(body)); }
 
 std::unique_ptr<TowerWindow> OpenWindow(std::uint16_t port) {
     static char program[] = "tolmer";
@@ -131,9 +123,7 @@ bool ChooseEntry(platform::ComboBox& combo, const std::string& text) {
     return false;
 }
 
-bool WaitFor(const std::function<bool()>& condition) {
-    return platform::PumpUntil(condition, 5000);
-}
+bool WaitFor(const std::function<bool()>& condition) { return platform::PumpUntil(condition, 5000); }
 
 bool SaveScreenshot(QWidget* widget, const std::string& name) {
     const QString dir = QStringLiteral(TOLMER_SCREENSHOT_DIR);
