@@ -6,12 +6,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "Spectrum.h"
 #include "TestWav.h"
+#include "platform/sound/WavDecoder.h"
 
 namespace {
 
@@ -36,19 +38,35 @@ double Rms(const std::vector<double>& samples, double fromSeconds, double toSeco
     return std::sqrt(sum / static_cast<double>(end - begin));
 }
 
+// The format fields of a canonical 44-byte WAV header: "RIFF", "WAVE", then
+// format, channels, rate and bits per sample.
+std::string HeaderOf(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string header(44, '\0');
+    in.read(header.data(), 44);
+    const auto word = [&](int at, int bytes) {
+        unsigned value = 0;
+        for (int i = bytes - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(header[at + i]);
+        return std::to_string(value);
+    };
+    return header.substr(0, 4) + header.substr(8, 4) + " " + word(20, 2) + " " + word(22, 2) + " " + word(24, 4) + " " +
+           word(34, 2);
+}
+
 class BellSoundsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir_ = soundtest::TempPath("bells");
         ASSERT_EQ(RunTool(Quoted(dir_)), 0);
         for (const char* label : {"1", "2", "3", "4", "5", "6", "6b", "7", "8", "9", "10", "11", "12"}) {
-            const auto wav = soundtest::ReadWav(dir_ / ("bell" + std::string(label) + ".wav"));
-            ASSERT_TRUE(wav) << "bell" << label << ".wav is missing or malformed";
-            wavs_[label] = *wav;
-            std::vector<double>& samples = samples_[label];
-            for (std::int16_t s : wav->samples) samples.push_back(s / 32768.0);
+            const auto path = dir_ / ("bell" + std::string(label) + ".wav");
+            headers_[label] = HeaderOf(path);
+            // Read as the client reads it, at the file's own rate.
+            const auto sound = platform::DecodeWavFile(path.string(), kRate);
+            ASSERT_TRUE(sound) << path << " is missing or malformed";
+            samples_[label].assign(sound->samples.begin(), sound->samples.end());
             // The strongest partial soon after the blow, when the clang is over.
-            const soundtest::WindowedSpan early(samples, kRate / 20, 16384, kRate);
+            const soundtest::WindowedSpan early(samples_[label], kRate / 20, 16384, kRate);
             nominals_[label] = early.StrongestPartialHz(50, 4000);
         }
     }
@@ -57,22 +75,16 @@ protected:
     static std::string Label(int bell) { return std::to_string(bell); }
 
     static inline std::filesystem::path dir_;
-    static inline std::map<std::string, soundtest::WavContents> wavs_;
+    static inline std::map<std::string, std::string> headers_;
     static inline std::map<std::string, std::vector<double>> samples_;
     static inline std::map<std::string, double> nominals_;
 };
 
 TEST_F(BellSoundsTest, FilesAreThreeSecondMonoSixteenBitAt44100) {
-    ASSERT_EQ(wavs_.size(), 13u);
-    for (const auto& [label, wav] : wavs_) {
-        SCOPED_TRACE("bell" + label);
-        EXPECT_EQ(wav.format, 1);
-        EXPECT_EQ(wav.channels, 1);
-        EXPECT_EQ(wav.sampleRate, kRate);
-        EXPECT_EQ(wav.bitsPerSample, 16);
-        EXPECT_EQ(wav.blockAlign, 2);
-        EXPECT_EQ(wav.byteRate, 2 * kRate);
-        EXPECT_NEAR(static_cast<double>(wav.samples.size()) / kRate, 3.0, 0.25);
+    ASSERT_EQ(headers_.size(), 13u);
+    for (const auto& [label, header] : headers_) {
+        EXPECT_EQ(header, "RIFFWAVE 1 1 44100 16") << "bell" << label;
+        EXPECT_NEAR(static_cast<double>(samples_[label].size()) / kRate, 3.0, 0.25) << "bell" << label;
     }
 }
 
