@@ -76,7 +76,7 @@ struct LayoutPlan {
 struct RingerChange {
     enum class Row { None, Added, Updated, Removed };
     Row row = Row::None;
-    const Ringer* ringer = nullptr;  // Added and Updated: the record as it is now
+    const Ringer* ringer = nullptr;  // Added and Updated: the record, until the table changes again
     std::int32_t itemId = 0;         // the row's item id
     bool laidOut = false;            // the bells were laid out again: see Layout()
     bool sortRows = false;
@@ -143,11 +143,13 @@ public:
     // One RingerInfo per ringer, in name order.
     void SendAllocation();
 
-    // Listeners are not owned; remove one before it goes.
+    // Listeners are not owned: remove one before it goes. Neither adds nor
+    // removes one from inside a listener's call.
     void AddListener(TowerListener& listener);
     void RemoveListener(TowerListener& listener);
 
-    // The state, read by the windows and dialogs that show it.
+    // The state: shown by the windows; the settings and the allocation are
+    // written by their dialogs through the members and calls above.
     std::map<std::string, std::string, NameLess> towerList;  // name to description
     std::string ownName;
     std::string currentTower;  // empty until the server admits the user
