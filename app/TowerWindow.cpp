@@ -1,5 +1,7 @@
 #include "app/TowerWindow.h"
 
+#include <cstdlib>
+
 #include "app/ServerChoice.h"
 #include "app/ServerNames.h"
 #include "platform/Process.h"
@@ -8,6 +10,7 @@
 #include "resources/Templates.h"
 
 TowerWindow::TowerWindow() : platform::Dialog(TowerWindowTemplate()) {
+    serverPort = ChooseServerPort(std::getenv("TOLMER_PORT"));
     // The message map: each control's click to its handler.
     MapCommand(ids::IDC_MESSAGES, [this] { OnMessages(); });
     MapCommand(ids::IDC_BELLS, [this] { OnBellsButton(); });
@@ -43,7 +46,7 @@ void TowerWindow::DoDataExchange() {
 
 bool TowerWindow::OnInitDialog() {
     platform::Dialog::OnInitDialog();
-    SetIcons(BellIconLarge(), BellIconSmall());
+    SetIcons(BellIcon());
 
     serverHost = ChooseServer(platform::GetCommandLine(),
                               ServerNames{TOLMER_MAIN_SERVER, TOLMER_TEST_SERVER, TOLMER_PRIVATE_SERVER});

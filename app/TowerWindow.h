@@ -100,7 +100,7 @@ public:
     TowerSession session{*this};
     std::array<std::string, 8> messageTexts;
     std::string serverHost;
-    std::uint16_t serverPort = wire::kServerPort;  // every server listens here; tests use their own
+    std::uint16_t serverPort = wire::kServerPort;  // see ChooseServerPort; tests set their own
     platform::SOCKET connSocket = platform::INVALID_SOCKET;
     MessageBuffer receiveBuffer;
     MessageBuffer sendQueue;

@@ -41,7 +41,7 @@ void TowerWindow::ConnectToServer() {
         return;
     }
     const auto notify = [this](SOCKET socket, int event, int error) { OnSocketEvent(socket, event, error); };
-    if (AsyncSelect(connSocket, Widget(), notify, FD_READ | FD_WRITE | FD_CLOSE) == SOCKET_ERROR) {
+    if (AsyncSelect(connSocket, *this, WM_SOCKET_NOTIFY, notify, FD_READ | FD_WRITE | FD_CLOSE) == SOCKET_ERROR) {
         MessageBox(Format("Failed to Setup Async Socket notification on connection to server - error code %d",
                           WSAGetLastError()));
         CloseSocket(connSocket);
@@ -93,7 +93,9 @@ void TowerWindow::OnSocketEvent(SOCKET socket, int event, int error) {
     case FD_READ: OnReceive(); break;
     case FD_WRITE: FlushSendQueue(); break;
     case FD_CLOSE: OnConnectionLost(); break;
-    default: Report(Format("Unexpected TCPIP event %d. Error %d, Socket %d\n", event, error, socket)); break;
+    default:
+        Report(Format("Unexpected TCPIP event %d. Error %d, Socket %d\n", event, error, static_cast<int>(socket)));
+        break;
     }
 }
 

@@ -1,42 +1,41 @@
 // Handles on the controls of a dialog, bound by control id. A handle owns
-// nothing: the dialog's window owns the widgets. Texts are bytes (UTF-8).
+// nothing and holds no window of its own: every call finds the control in its
+// dialog's window, so a handle whose window has gone does nothing. Texts are
+// bytes (UTF-8).
 #pragma once
 
-#include <QPointer>
-#include <QWidget>
 #include <cstdint>
 #include <string>
 
-class QPushButton;
-class QLabel;
-class QLineEdit;
-class QTreeWidget;
-class QComboBox;
-class QAbstractButton;
+#include "platform/NativeHandle.h"
 
 namespace platform {
 
+class Dialog;
 class Font;
 
 class Control {
 public:
     virtual ~Control() = default;
-    void Attach(QWidget* widget, int id);
-    bool IsBound() const { return !widget_.isNull(); }
+    void Attach(Dialog* dialog, int id);
+    bool IsBound() const { return Handle() != nullptr; }
     int Id() const { return id_; }
-    QWidget* Widget() const { return widget_.data(); }
+    // The backend's control, or null when the dialog has no window.
+    WindowHandle Handle() const;
 
     void SetWindowText(const std::string& text);
     std::string GetWindowText() const;
     void ShowWindow(bool show);
+    // Visible as the control's own style says, whether or not its window is shown yet.
     bool IsWindowVisible() const;
     void EnableWindow(bool enable);
     void SetFocus();
     bool HasFocus() const;
+    // The font must outlive the control's use of it.
     void SetFont(const Font& font);
 
 protected:
-    QPointer<QWidget> widget_;
+    Dialog* dialog_ = nullptr;
     int id_ = 0;
 };
 
@@ -72,14 +71,13 @@ public:
     std::intptr_t GetItemData(int row) const;
     void DeleteItem(int row);
     void DeleteAllItems();
-    // Orders the rows with a compare function over their item data.
+    // Orders the rows with a compare function over their item data. The
+    // function may read the rows while the sort runs: they stay in place
+    // until the new order is known, and rows that compare equal keep theirs.
     void SortItems(CompareFunction compare, std::intptr_t param);
     // The row last selected, or -1.
     int GetSelectionMark() const;
     void SetSelectionMark(int row);
-
-private:
-    QTreeWidget* Tree() const;
 };
 
 // A drop-down list; sorted case-insensitively when its template says so.
@@ -91,9 +89,6 @@ public:
     int GetCurSel() const;
     std::string GetLBText(int index) const;
     bool IsSorted() const;
-
-private:
-    QComboBox* Combo() const;
 };
 
 }  // namespace platform

@@ -7,26 +7,17 @@
 //     button, else the default one.
 #pragma once
 
-#include <QPointer>
-#include <QRect>
 #include <functional>
 #include <map>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "platform/Controls.h"
 #include "platform/DialogTemplate.h"
 #include "platform/Font.h"
-
-class QEventLoop;
-class QIcon;
-class QTimer;
-class QWidget;
+#include "platform/IconResource.h"
+#include "platform/NativeHandle.h"
 
 namespace platform {
-
-class DialogWindow;
 
 class Dialog {
 public:
@@ -63,11 +54,15 @@ public:
     // Sends the command of a control, as its click does.
     void SendCommand(int id);
 
-    QWidget* Widget() const;
+    // The backend's window, or null before Create and after the run.
+    WindowHandle Handle() const;
+    // The backend's control with this id, or null.
+    WindowHandle ControlHandle(int id) const;
     const DialogTemplate& Template() const { return template_; }
     const Font& DialogFont() const { return dialogFont_; }
-    void SetIcons(const QIcon& big, const QIcon& small);
-    QRect DialogUnitsToPixels(int x, int y, int cx, int cy) const;
+    // The window's big and small icons.
+    void SetIcons(const IconResource& icon);
+    Rect DialogUnitsToPixels(int x, int y, int cx, int cy) const;
 
     // Tests: called with every dialog as its modal run starts.
     static void SetModalHook(std::function<void(Dialog&)> hook);
@@ -79,26 +74,23 @@ protected:
     void MapDoubleClick(int id, std::function<void()> handler);
 
 private:
-    friend class DialogWindow;
-    void BuildWindow();
-    void DestroyWindow();
+    // The backend's way in: its window procedure calls the handlers below.
+    friend struct DialogAccess;
+    struct Native;
+
     void HandleCommand(int id);
-    bool HandleKey(QWidget* receiver, int key, Qt::KeyboardModifiers modifiers, const QString& text);
-    void FocusFirstTabStop();
+    void HandleDoubleClick(int id);
+    static const std::function<void(Dialog&)>& ModalHook();
 
     DialogTemplate template_;
     Font dialogFont_;
-    int baseX_ = 6, baseY_ = 13;
-    QPointer<DialogWindow> window_;
-    std::vector<std::pair<int, QPointer<QWidget>>> controls_;  // template order
     std::map<int, std::unique_ptr<Control>> items_;
     std::map<int, std::function<void()>> commands_;
     std::map<int, std::function<void()>> doubleClicks_;
-    std::map<int, QPointer<QTimer>> timers_;
-    QEventLoop* loop_ = nullptr;
     bool created_ = false;
     bool ended_ = false;
     int result_ = 0;
+    std::unique_ptr<Native> native_;
 };
 
 }  // namespace platform

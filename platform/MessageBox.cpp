@@ -1,9 +1,7 @@
 #include "platform/MessageBox.h"
 
-#include <QMessageBox>
-
+#include "platform/Backend.h"
 #include "platform/DialogTemplate.h"
-#include "platform/Text.h"
 
 namespace platform {
 
@@ -18,8 +16,8 @@ std::function<void(const std::string&)>& Hook() {
 }
 }  // namespace
 
-void SetApplicationName(const std::string& argv0) {
-    std::string name = argv0.substr(argv0.find_last_of("/\\") + 1);
+void SetApplicationName(const std::string& programPath) {
+    std::string name = programPath.substr(programPath.find_last_of("/\\") + 1);
     if (const auto dot = name.find_last_of('.'); dot != std::string::npos && dot > 0) name.erase(dot);
     if (!name.empty()) AppName() = name;
 }
@@ -31,9 +29,7 @@ int MessageBox(const std::string& text) {
         Hook()(text);
         return IDOK;
     }
-    QMessageBox box(QMessageBox::Warning, ToQt(AppName()), ToQt(text), QMessageBox::Ok);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    ShowWarningBox(AppName(), text);
     return IDOK;
 }
 

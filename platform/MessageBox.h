@@ -9,7 +9,7 @@
 namespace platform {
 
 // The executable's file name without its extension.
-void SetApplicationName(const std::string& argv0);
+void SetApplicationName(const std::string& programPath);
 const std::string& ApplicationName();
 
 int MessageBox(const std::string& text);

@@ -1,7 +1,5 @@
 #include "platform/Process.h"
 
-#include <sys/resource.h>
-
 namespace platform {
 
 namespace {
@@ -20,12 +18,8 @@ void SetCommandLine(int argc, char** argv) {
     CommandLine() = line;
 }
 
-const std::string& GetCommandLine() { return CommandLine(); }
+void SetCommandLine(const std::string& line) { CommandLine() = line; }
 
-void RaiseProcessPriority() {
-    // Strikes are timed to the millisecond; ask to be scheduled first. Without
-    // the privilege the request fails and the process runs as it was.
-    (void)setpriority(PRIO_PROCESS, 0, -10);
-}
+const std::string& GetCommandLine() { return CommandLine(); }
 
 }  // namespace platform

@@ -9,12 +9,13 @@
 #include <functional>
 #include <string>
 
-class QObject;
-
 namespace platform {
 
-using SOCKET = int;
-inline constexpr SOCKET INVALID_SOCKET = -1;
+class Dialog;
+
+// Wide enough for a Windows socket handle; a POSIX descriptor fits as well.
+using SOCKET = std::uintptr_t;
+inline constexpr SOCKET INVALID_SOCKET = ~SOCKET{0};
 inline constexpr int SOCKET_ERROR = -1;
 
 inline constexpr long FD_READ = 0x01;
@@ -29,8 +30,6 @@ inline constexpr int WSAECONNRESET = 10054;
 inline constexpr int WSAETIMEDOUT = 10060;
 inline constexpr int WSAECONNREFUSED = 10061;
 
-// The Windows Sockets number for a POSIX errno value.
-int WsaErrorFromErrno(int error);
 // The error of the calling thread's last failed socket call.
 int WSAGetLastError();
 
@@ -45,9 +44,10 @@ int SetKeepAlive(SOCKET socket, bool on);
 // The window's handler of a notification: the socket, the event (FD_READ,
 // FD_WRITE or FD_CLOSE) and an error number (0 when none).
 using SocketNotify = std::function<void(SOCKET socket, int event, int error)>;
-// Makes the socket non-blocking and posts its notifications to `window`'s
-// thread until it is closed; 0, or SOCKET_ERROR.
-int AsyncSelect(SOCKET socket, QObject* window, SocketNotify notify, long events);
+// Makes the socket non-blocking and posts its notifications to `window` as
+// the private window message `message` until the socket is closed or the
+// window goes; 0, or SOCKET_ERROR.
+int AsyncSelect(SOCKET socket, Dialog& window, unsigned message, SocketNotify notify, long events);
 
 // Bytes accepted, or SOCKET_ERROR (WSAEWOULDBLOCK when there is no room).
 int Send(SOCKET socket, const char* data, int length);

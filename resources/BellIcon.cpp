@@ -1,8 +1,9 @@
 // The program icon: a gold bell with its clapper, drawn for this project,
-// at 32 x 32 and 16 x 16.
+// at 32 x 32 and 16 x 16. The Windows build carries the same pictures in its
+// resource script (resources/windows/tolmer.rc).
 #include "resources/BellIcon.h"
 
-#include <QPixmap>
+#include "resources/ResourceIds.h"
 
 namespace {
 // XPM files are C source: the images compiled in here are the installed icons.
@@ -10,6 +11,7 @@ namespace {
 #include "resources/bell32.xpm"
 }  // namespace
 
-QIcon BellIconLarge() { return QIcon(QPixmap(bell32_xpm)); }
-
-QIcon BellIconSmall() { return QIcon(QPixmap(bell16_xpm)); }
+const platform::IconResource& BellIcon() {
+    static const platform::IconResource icon{ids::IDR_MAINFRAME, bell32_xpm, bell16_xpm};
+    return icon;
+}

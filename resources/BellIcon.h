@@ -1,7 +1,6 @@
 // The program icon (resource 128): one 32 x 32 and one 16 x 16 image.
 #pragma once
 
-#include <QIcon>
+#include "platform/IconResource.h"
 
-QIcon BellIconLarge();
-QIcon BellIconSmall();
+const platform::IconResource& BellIcon();

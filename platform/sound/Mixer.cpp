@@ -53,7 +53,6 @@ void Mixer::Play(int voice) {
 void Mixer::Mix(float* out, int frames) {
     mixEpoch_.fetch_add(1, std::memory_order_seq_cst);
     std::fill(out, out + frames, 0.0f);
-    std::int64_t now = 0;  // read once, and only when a voice starts
     for (Voice& v : voices_) {
         const MixerSound* sound = v.sound.load(std::memory_order_seq_cst);
         if (sound == nullptr) continue;
@@ -66,8 +65,9 @@ void Mixer::Mix(float* out, int frames) {
         const std::size_t length = sound->samples.size();
         if ((command & kPlayingBit) == 0 || v.position >= length) continue;
         if (v.position == 0) {
-            if (now == 0) now = SteadyNowNs();
-            v.restartRenderNs.store(now, std::memory_order_release);
+            // Read after the voice's command: a time read earlier in this call
+            // could come before the strike that restarted it.
+            v.restartRenderNs.store(SteadyNowNs(), std::memory_order_release);
         }
         const std::size_t count = std::min(static_cast<std::size_t>(frames), length - v.position);
         const float* source = sound->samples.data() + v.position;

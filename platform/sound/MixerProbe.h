@@ -15,7 +15,7 @@ std::int64_t LastRestartRenderNs(SoundDeviceId id);
 
 struct AudioOutputInfo {
     bool open = false;     // false: no audio output, devices play silently
-    std::string driver;    // SDL's name for the driver in use
+    std::string driver;    // the driver in use: SDL's name for it, or "wasapi"
     int rate = 0;          // frames per second
     int periodFrames = 0;  // frames the callback renders per call
 };

@@ -1,10 +1,8 @@
 // The process's sound devices: a table of decoded sounds on the mixer's
-// voices, and the SDL audio output whose callback runs the mixer. The output
+// voices, and the backend's audio output that runs the mixer. The output
 // opens with the first device and closes at exit. The table belongs to the
 // one thread that calls the device functions, so nothing here is locked.
 #include "platform/sound/SoundDevice.h"
-
-#include <SDL.h>
 
 #include <algorithm>
 #include <array>
@@ -12,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sound/AlsaMessages.h"
+#include "platform/sound/AudioOutput.h"
 #include "platform/sound/Mixer.h"
 #include "platform/sound/MixerProbe.h"
 #include "platform/sound/WavDecoder.h"
@@ -21,16 +19,11 @@ namespace platform {
 
 namespace {
 
-constexpr int kOutputRate = 48000;
-// 5 ms; a multiple of 48 frames, which SDL's timer-driven drivers need to keep time.
-constexpr int kPeriodFrames = 240;
+// The rate sounds are decoded at when there is no output to ask.
+constexpr int kSilentRate = 48000;
 constexpr int kSlotBits = 5;
 static_assert(Mixer::kVoiceCount == 1 << kSlotBits);
 constexpr std::uint32_t kSerialLimit = 1u << (32 - kSlotBits);
-
-void RenderAudio(void* mixer, Uint8* stream, int bytes) {
-    static_cast<Mixer*>(mixer)->Mix(reinterpret_cast<float*>(stream), bytes / static_cast<int>(sizeof(float)));
-}
 
 class SoundSystem {
 public:
@@ -39,18 +32,12 @@ public:
         return system;
     }
 
-    ~SoundSystem() {
-        if (device_ != 0) SDL_CloseAudioDevice(device_);  // waits for the callback to end
-        if (subsystemStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        ReleaseAlsa(alsa_);
-    }
-
     SoundDeviceId Open(const std::string& wavFile) {
         StartOutput();
         FreeReleasedSounds();
         const auto freeSlot = std::find(ids_.begin(), ids_.end(), SoundDeviceId{0});
         if (freeSlot == ids_.end()) return 0;
-        std::unique_ptr<MixerSound> sound = DecodeWavFile(wavFile, kOutputRate);
+        std::unique_ptr<MixerSound> sound = DecodeWavFile(wavFile, output_ ? output_->Info().rate : kSilentRate);
         if (!sound) return 0;
 
         const int slot = static_cast<int>(freeSlot - ids_.begin());
@@ -79,7 +66,7 @@ public:
     void Close(SoundDeviceId id) {
         const int slot = SlotOf(id);
         if (slot < 0) return;
-        // The callback may still be reading the sound, so it is freed later.
+        // The audio thread may still be reading the sound, so it is freed later.
         retired_.emplace_back(std::move(sounds_[slot]), mixer_.Detach(slot));
         ids_[slot] = 0;
         FreeReleasedSounds();
@@ -90,7 +77,7 @@ public:
         return slot < 0 ? 0 : mixer_.RestartRenderNs(slot);
     }
 
-    AudioOutputInfo Output() const { return output_; }
+    AudioOutputInfo Output() const { return output_ ? output_->Info() : AudioOutputInfo{}; }
 
 private:
     SoundSystem() = default;
@@ -100,25 +87,7 @@ private:
     void StartOutput() {
         if (outputTried_) return;
         outputTried_ = true;
-        alsa_ = SilenceAlsaMessages();
-        // Ctrl-C and SIGTERM belong to the program, not to SDL's event queue.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
-        subsystemStarted_ = true;
-        SDL_AudioSpec wanted{};
-        wanted.freq = kOutputRate;
-        wanted.format = AUDIO_F32SYS;
-        wanted.channels = 1;
-        wanted.samples = kPeriodFrames;
-        wanted.callback = RenderAudio;
-        wanted.userdata = &mixer_;
-        SDL_AudioSpec obtained{};
-        // No changes allowed: SDL converts to whatever the hardware wants.
-        device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-        if (device_ == 0) return;
-        const char* driver = SDL_GetCurrentAudioDriver();
-        output_ = {true, driver != nullptr ? driver : "", obtained.freq, obtained.samples};
-        SDL_PauseAudioDevice(device_, 0);
+        output_ = OpenAudioOutput(mixer_);
     }
 
     int SlotOf(SoundDeviceId id) const {
@@ -136,10 +105,8 @@ private:
     std::vector<std::pair<std::unique_ptr<MixerSound>, std::uint64_t>> retired_;
     std::uint32_t serial_ = 0;
     bool outputTried_ = false;
-    bool subsystemStarted_ = false;
-    SDL_AudioDeviceID device_ = 0;
-    AudioOutputInfo output_;
-    void* alsa_ = nullptr;
+    // Declared after the mixer and the sounds: it stops rendering before they go.
+    std::unique_ptr<AudioOutput> output_;
 };
 
 }  // namespace

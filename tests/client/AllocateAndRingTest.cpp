@@ -3,7 +3,6 @@
 // tower of the real server.
 #include <QTest>
 
-#include "platform/Text.h"
 #include "ringing/ControlsDialog.h"
 #include "tests/client/support/Harness.h"
 #include "tests/support/TestClient.h"
@@ -51,7 +50,7 @@ private:
 };
 
 // The shown text of a name, as a combo box lists it.
-std::string Shown(const std::string& name) { return platform::FromQt(platform::ToQt(name)); }
+std::string Shown(const std::string& name) { return platform::qt::FromQt(platform::qt::ToQt(name)); }
 
 TEST_F(RealTowerTest, TheConductorsAllocationReachesEveryWindowWithTheNamesBytesKept) {
     auto ann = Enter("Ann");
@@ -73,7 +72,7 @@ TEST_F(RealTowerTest, TheConductorsAllocationReachesEveryWindowWithTheNamesBytes
         EXPECT_TRUE(bells.IsRunning());
         ASSERT_TRUE(ChooseEntry(*bells.bellCombos[2], "Ben") && ChooseEntry(*bells.bellCombos[3], ""));
         ASSERT_TRUE(ChooseEntry(bells.conductorCombo, Shown(zoe)));
-        EXPECT_TRUE(SaveScreenshot(bells.Widget(), "bells-dialog"));
+        EXPECT_TRUE(SaveScreenshot(WidgetOf(bells), "bells-dialog"));
         bells.SendCommand(platform::IDOK);
     }));
     ann->bellsButton.Click();
@@ -121,14 +120,14 @@ TEST_F(RealTowerTest, RingersStrikeByClickByKeyAndWithoutAWindowAndEveryoneSeesT
         robot.Pump();
         return robot.session.bellCount == 8 && ben->session.bellCount == 8;
     }));
-    EXPECT_TRUE(SaveScreenshot(ann->Widget(), "tower-of-eight"));
+    EXPECT_TRUE(SaveScreenshot(WidgetOf(*ann), "tower-of-eight"));
 
     // Ann clicks bell 1's button to ring next; Ben presses the key shown on
     // bell 5's; the robot strikes bell 8.
     ann->upperBellButtons[ColumnOf(*ann, 1)].Click();
     ASSERT_TRUE(everyone(1, 1));
     EXPECT_EQ(ben->upperBellButtons[ColumnOf(*ben, 5)].GetWindowText(), "&K");
-    QTest::keyClick(ben->settingsButton.Widget(), 'k');
+    QTest::keyClick(WidgetOf(ben->settingsButton), 'k');
     ASSERT_TRUE(everyone(5, 1));
     EXPECT_EQ(ben->lowerBellButtons[ColumnOf(*ben, 5)].GetWindowText(), "&M");
     robot.session.SendStrike(8, 1);
@@ -152,16 +151,16 @@ TEST_F(RealTowerTest, RingersStrikeByClickByKeyAndWithoutAWindowAndEveryoneSeesT
         auto& controls = dynamic_cast<ControlsDialog&>(dialog);
         controls.keyboardCombo.SetCurSel(1);
         controls.numbersCombo.SetCurSel(0);
-        EXPECT_TRUE(SaveScreenshot(controls.Widget(), "controls-dialog"));
+        EXPECT_TRUE(SaveScreenshot(WidgetOf(controls), "controls-dialog"));
         controls.SendCommand(platform::IDOK);
     });
     ann->settingsButton.Click();
     const int bell4 = ColumnOf(*ann, 4);
     EXPECT_EQ(ann->lowerBellButtons[bell4].GetWindowText(), "X");
-    QTest::keyClick(ann->settingsButton.Widget(), 's');
+    QTest::keyClick(WidgetOf(ann->settingsButton), 's');
     ASSERT_TRUE(everyone(4, 1));
     EXPECT_EQ(ann->lowerBellButtons[bell4].GetWindowText(), "&S");
-    QTest::keyClick(ann->settingsButton.Widget(), 's');
+    QTest::keyClick(WidgetOf(ann->settingsButton), 's');
     ASSERT_TRUE(everyone(4, 0));
 }
 

@@ -17,7 +17,7 @@ TEST_F(RealTowerTest, ChatLinesShowEverywhereNewestFirstAndOnlyTheConductorCalls
     ben->chatEntry.SetWindowText("Hello");
     ben->sendButton.Click();
     EXPECT_EQ(ben->chatEntry.GetWindowText(), "");
-    EXPECT_EQ(ben->Widget()->focusWidget(), ben->sendButton.Widget());  // keys ring bells again
+    EXPECT_EQ(WidgetOf(*ben)->focusWidget(), WidgetOf(ben->sendButton));  // keys ring bells again
     ann->chatEntry.SetWindowText("Evening all");
     ann->sendButton.Click();
     const std::string chat = "Ann: Evening all\r\nBen: Hello\r\n";
@@ -30,7 +30,7 @@ TEST_F(RealTowerTest, ChatLinesShowEverywhereNewestFirstAndOnlyTheConductorCalls
         auto& messages = dynamic_cast<MessagesDialog&>(dialog);
         EXPECT_EQ(messages.messageEdits[1].GetWindowText(), "Go");
         messages.messageEdits[6].SetWindowText("Look to");
-        EXPECT_TRUE(SaveScreenshot(messages.Widget(), "messages-dialog"));
+        EXPECT_TRUE(SaveScreenshot(WidgetOf(messages), "messages-dialog"));
         messages.SendCommand(platform::IDOK);
     });
     ann->messagesButton.Click();
@@ -38,11 +38,11 @@ TEST_F(RealTowerTest, ChatLinesShowEverywhereNewestFirstAndOnlyTheConductorCalls
 
     // While nobody conducts the buttons show but call nothing; Bells makes
     // Ann the conductor even when she cancels it, and then her key calls.
-    QTest::keyClick(ann->settingsButton.Widget(), 'u');
+    QTest::keyClick(WidgetOf(ann->settingsButton), 'u');
     ann->bellsButton.Click();
     ASSERT_TRUE(WaitFor([&] { return !ben->bellsButton.IsWindowVisible(); }));
     EXPECT_NE(ben->statusLine.GetWindowText(), "Look to");
-    QTest::keyClick(ann->settingsButton.Widget(), 'u');
+    QTest::keyClick(WidgetOf(ann->settingsButton), 'u');
     ASSERT_TRUE(WaitFor(
         [&] { return ann->statusLine.GetWindowText() == "Look to" && ben->statusLine.GetWindowText() == "Look to"; }));
     // The call shows for five seconds.

@@ -42,7 +42,7 @@ TEST_F(RealTowerTest, OneStartsATowerAnotherJoinsItAfterANoticeAndAThirdGivesUp)
         join.SendCommand(platform::IDOK);
         join.towerNameEdit.SetWindowText("St Mary");
         join.descriptionEdit.SetWindowText("Practice night");
-        EXPECT_TRUE(SaveScreenshot(join.Widget(), "join-tower-start"));
+        EXPECT_TRUE(SaveScreenshot(WidgetOf(join), "join-tower-start"));
         join.SendCommand(platform::IDOK);
     }));
     auto ann = OpenWindow(server.Port());
@@ -58,16 +58,17 @@ TEST_F(RealTowerTest, OneStartsATowerAnotherJoinsItAfterANoticeAndAThirdGivesUp)
         join.userNameEdit.SetWindowText("Ann");
         join.SendCommand(platform::IDOK);
         join.towerListView.SetSelectionMark(0);
-        EXPECT_TRUE(SaveScreenshot(join.Widget(), "join-tower-join"));
+        EXPECT_TRUE(SaveScreenshot(WidgetOf(join), "join-tower-join"));
         join.SendCommand(platform::IDOK);
     }));
     script.Then(OnJoinDialog([](JoinTowerDialog& join) {
         EXPECT_EQ(join.userNameEdit.GetWindowText(), "Ann");
         join.userNameEdit.SetWindowText("Ben");
         // Through the window system, so that the press before it is seen.
-        auto* list = qobject_cast<QTreeWidget*>(join.towerListView.Widget());
-        const QPoint row = list->viewport()->mapTo(join.Widget(), list->visualItemRect(list->topLevelItem(0)).center());
-        QTest::mouseDClick(join.Widget()->windowHandle(), Qt::LeftButton, Qt::NoModifier, row);
+        auto* list = qobject_cast<QTreeWidget*>(WidgetOf(join.towerListView));
+        const QPoint row =
+            list->viewport()->mapTo(WidgetOf(join), list->visualItemRect(list->topLevelItem(0)).center());
+        QTest::mouseDClick(WidgetOf(join)->windowHandle(), Qt::LeftButton, Qt::NoModifier, row);
     }));
     auto ben = OpenWindow(server.Port());
     ASSERT_TRUE(WaitFor([&] { return ben->session.InTower() && Rows(*ann).size() == 2; }));

@@ -15,7 +15,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
 #include <QPixmapCache>
 #include <QWidget>
 #include <cerrno>
@@ -26,9 +28,10 @@
 
 #include "app/TowerWindow.h"
 #include "lobby/JoinTowerDialog.h"
-#include "platform/Font.h"
+#include "platform/Application.h"
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
+#include "platform/qt/QtAccess.h"
 
 namespace {
 
@@ -100,9 +103,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     // Lives until the process ends, as the client's own application object does.
-    new QApplication(*argc, *argv);
+    static platform::Application* const application = new platform::Application(*argc, *argv);
+    (void)application;
     platform::SetApplicationName("tolmer");
-    platform::InstallFontSubstitutes();
     char program[] = "tolmer";
     char loopback[] = "-l";
     char* commandLine[] = {program, loopback};
@@ -123,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     window->serverPort = listener.port;
     window->Create();
     // Nobody looks at the window: without painting an input costs far less.
-    window->Widget()->setUpdatesEnabled(false);
+    platform::qt::WidgetOf(*window)->setUpdatesEnabled(false);
     // The window raises the process's priority for its strikes; a fuzzing
     // loop that never sleeps should not run ahead of everything else.
     (void)setpriority(PRIO_PROCESS, 0, normalPriority);

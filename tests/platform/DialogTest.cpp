@@ -10,8 +10,10 @@
 
 #include "platform/Dialog.h"
 #include "platform/Mnemonic.h"
+#include "platform/qt/QtAccess.h"
 
 using namespace platform;
+using platform::qt::WidgetOf;
 
 namespace {
 
@@ -21,7 +23,7 @@ public:
         : Dialog(DialogTemplate{500, "Test", 200, 120, "MS Sans Serif", 8, false, std::move(controls)}) {}
     template <typename W>
     W* Item(int id) {
-        return qobject_cast<W*>(GetDlgItem(id)->Widget());
+        return qobject_cast<W*>(WidgetOf(*GetDlgItem(id)));
     }
     std::vector<int> clicks;
     void Record(int id) {
@@ -64,7 +66,7 @@ TEST(DialogKeyboard, ABareKeyClicksTheVisibleButtonThatCarriesIt) {
     for (const int id : {10, 11, 12, 13}) d.Record(id);
     d.Create();
     d.GetDlgItem(12)->ShowWindow(false);
-    QWidget* plain = d.GetDlgItem(13)->Widget();
+    QWidget* plain = WidgetOf(*d.GetDlgItem(13));
     plain->setFocus();
     QTest::keyClicks(plain, "jJ;b7");  // b's button is hidden; 7 is no mnemonic
     EXPECT_EQ(d.clicks, (std::vector<int>{10, 10, 11}));
@@ -74,14 +76,14 @@ TEST(DialogKeyboard, ABareKeyClicksTheVisibleButtonThatCarriesIt) {
 
     // Typed into an edit, keys only type.
     d.clicks.clear();
-    QTest::keyClicks(d.GetDlgItem(14)->Widget(), "j;b");
+    QTest::keyClicks(WidgetOf(*d.GetDlgItem(14)), "j;b");
     EXPECT_TRUE(d.clicks.empty());
     EXPECT_EQ(d.GetDlgItem(14)->GetWindowText(), "j;b");
 }
 
 TEST(DialogKeyboard, EscapeCancelsAModalRun) {
     TestDialog d({{10, ControlKind::PushButton, "&J", 5, 5, 30, 14}});
-    Dialog::SetModalHook([](Dialog& dialog) { QTest::keyClick(dialog.Widget(), Qt::Key_Escape); });
+    Dialog::SetModalHook([](Dialog& dialog) { QTest::keyClick(WidgetOf(dialog), Qt::Key_Escape); });
     EXPECT_EQ(d.DoModal(), IDCANCEL);
     Dialog::SetModalHook(nullptr);
 }

@@ -18,6 +18,15 @@ TEST(ServerChoice, SwitchesArePlainCaseSensitiveTextAndLocalIsSearchedFirst) {
     EXPECT_EQ(ChooseServer("tolmer -L", names), "main.example");
 }
 
+TEST(ServerChoice, ThePortVariableMovesEveryServerToItsPortWhenItIsAPortNumber) {
+    EXPECT_EQ(ChooseServerPort(nullptr), 17481);
+    EXPECT_EQ(ChooseServerPort(""), 17481);
+    EXPECT_EQ(ChooseServerPort("40123"), 40123);
+    EXPECT_EQ(ChooseServerPort("65535"), 65535);
+    for (const char* notAPort : {"0", "65536", "99999999999", "-5", "+5", " 5", "5 ", "12ab", "0x10"})
+        EXPECT_EQ(ChooseServerPort(notAPort), 17481) << notAPort;
+}
+
 TEST_F(SessionTest, HelloAsksForTheListAndTheListStartsEmpty) {
     session.towerList["Old"] = "from before";
     session.OnConnected();

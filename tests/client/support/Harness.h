@@ -12,7 +12,12 @@
 
 #include "app/TowerWindow.h"
 #include "platform/EventLoop.h"
+#include "platform/qt/QtAccess.h"
 #include "tests/support/ServerProcess.h"
+
+// The client tests drive the Qt backend's widgets.
+using platform::qt::FontOf;
+using platform::qt::WidgetOf;
 
 class BellsDialog;
 class JoinTowerDialog;

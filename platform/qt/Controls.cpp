@@ -1,3 +1,4 @@
+// Controls as Qt widgets, found through their dialog on every call.
 #include "platform/Controls.h"
 
 #include <QAbstractButton>
@@ -12,11 +13,20 @@
 #include <vector>
 
 #include "platform/Font.h"
-#include "platform/Text.h"
+#include "platform/qt/QtAccess.h"
 
 namespace platform {
 
+using qt::FromQt;
+using qt::ToQt;
+
 namespace {
+
+template <typename T>
+T* As(const Control& control) {
+    return qobject_cast<T*>(qt::WidgetOf(control));
+}
+
 // A static text breaks its lines at "\r\n" as well as at "\n". The label
 // shows one line break for each, and keeps the bytes it was given so that
 // reading the text back returns them unchanged (even a cut UTF-8 sequence).
@@ -40,80 +50,78 @@ std::string LabelText(const QLabel* label) {
 }
 }  // namespace
 
-void Control::Attach(QWidget* widget, int id) {
-    widget_ = widget;
-    id_ = id;
-}
-
 void Control::SetWindowText(const std::string& text) {
+    QWidget* widget = qt::WidgetOf(*this);
     const QString q = ToQt(text);
-    if (auto* b = qobject_cast<QAbstractButton*>(widget_)) b->setText(q);
-    else if (auto* g = qobject_cast<QGroupBox*>(widget_)) g->setTitle(q);
-    else if (auto* l = qobject_cast<QLabel*>(widget_)) SetLabelText(l, text);
-    else if (auto* e = qobject_cast<QLineEdit*>(widget_)) e->setText(q);
-    else if (widget_) widget_->setWindowTitle(q);
+    if (auto* b = qobject_cast<QAbstractButton*>(widget)) b->setText(q);
+    else if (auto* g = qobject_cast<QGroupBox*>(widget)) g->setTitle(q);
+    else if (auto* l = qobject_cast<QLabel*>(widget)) SetLabelText(l, text);
+    else if (auto* e = qobject_cast<QLineEdit*>(widget)) e->setText(q);
+    else if (widget) widget->setWindowTitle(q);
 }
 
 std::string Control::GetWindowText() const {
-    if (auto* b = qobject_cast<QAbstractButton*>(widget_)) return FromQt(b->text());
-    if (auto* g = qobject_cast<QGroupBox*>(widget_)) return FromQt(g->title());
-    if (auto* l = qobject_cast<QLabel*>(widget_)) return LabelText(l);
-    if (auto* e = qobject_cast<QLineEdit*>(widget_)) return FromQt(e->text());
-    return widget_ ? FromQt(widget_->windowTitle()) : std::string();
+    QWidget* widget = qt::WidgetOf(*this);
+    if (auto* b = qobject_cast<QAbstractButton*>(widget)) return FromQt(b->text());
+    if (auto* g = qobject_cast<QGroupBox*>(widget)) return FromQt(g->title());
+    if (auto* l = qobject_cast<QLabel*>(widget)) return LabelText(l);
+    if (auto* e = qobject_cast<QLineEdit*>(widget)) return FromQt(e->text());
+    return widget ? FromQt(widget->windowTitle()) : std::string();
 }
 
 void Control::ShowWindow(bool show) {
-    if (widget_) widget_->setVisible(show);
+    if (QWidget* widget = qt::WidgetOf(*this)) widget->setVisible(show);
 }
 
 bool Control::IsWindowVisible() const {
-    // Visible as the control's own style says, whether or not its window is shown yet.
-    return widget_ && !widget_->isHidden();
+    const QWidget* widget = qt::WidgetOf(*this);
+    return widget && !widget->isHidden();
 }
 
 void Control::EnableWindow(bool enable) {
-    if (widget_) widget_->setEnabled(enable);
+    if (QWidget* widget = qt::WidgetOf(*this)) widget->setEnabled(enable);
 }
 
 void Control::SetFocus() {
-    if (widget_) widget_->setFocus(Qt::OtherFocusReason);
+    if (QWidget* widget = qt::WidgetOf(*this)) widget->setFocus(Qt::OtherFocusReason);
 }
 
-bool Control::HasFocus() const { return widget_ && widget_->hasFocus(); }
+bool Control::HasFocus() const {
+    const QWidget* widget = qt::WidgetOf(*this);
+    return widget && widget->hasFocus();
+}
 
 void Control::SetFont(const Font& font) {
-    if (widget_) widget_->setFont(font.Get());
+    if (QWidget* widget = qt::WidgetOf(*this)) widget->setFont(qt::FontOf(font));
 }
 
 void Button::Click() {
-    if (auto* b = qobject_cast<QAbstractButton*>(widget_)) b->click();
+    if (auto* b = As<QAbstractButton>(*this)) b->click();
 }
 
 void Button::SetState(bool pushed) {
-    if (auto* b = qobject_cast<QAbstractButton*>(widget_)) b->setDown(pushed);
+    if (auto* b = As<QAbstractButton>(*this)) b->setDown(pushed);
 }
 
 bool Button::GetState() const {
-    auto* b = qobject_cast<QAbstractButton*>(widget_);
+    auto* b = As<QAbstractButton>(*this);
     return b && b->isDown();
 }
 
 void Button::SetCheck(bool checked) {
-    if (auto* b = qobject_cast<QAbstractButton*>(widget_)) b->setChecked(checked);
+    if (auto* b = As<QAbstractButton>(*this)) b->setChecked(checked);
 }
 
 bool Button::GetCheck() const {
-    auto* b = qobject_cast<QAbstractButton*>(widget_);
+    auto* b = As<QAbstractButton>(*this);
     return b && b->isChecked();
 }
 
 // The row's item data rides in the first column's user role.
 static constexpr int kItemDataRole = Qt::UserRole + 1;
 
-QTreeWidget* ListView::Tree() const { return qobject_cast<QTreeWidget*>(widget_); }
-
 void ListView::InsertColumn(int index, const std::string& title, int widthPixels) {
-    QTreeWidget* tree = Tree();
+    QTreeWidget* tree = As<QTreeWidget>(*this);
     if (!tree) return;
     QTreeWidgetItem* header = tree->headerItem();
     const int count = tree->property("tolmerColumns").toInt();
@@ -128,22 +136,22 @@ void ListView::InsertColumn(int index, const std::string& title, int widthPixels
 }
 
 int ListView::GetColumnCount() const {
-    QTreeWidget* tree = Tree();
+    QTreeWidget* tree = As<QTreeWidget>(*this);
     return tree ? tree->property("tolmerColumns").toInt() : 0;
 }
 
 std::string ListView::GetColumnTitle(int index) const {
-    QTreeWidget* tree = Tree();
+    QTreeWidget* tree = As<QTreeWidget>(*this);
     return tree ? FromQt(tree->headerItem()->text(index)) : std::string();
 }
 
 int ListView::GetItemCount() const {
-    QTreeWidget* tree = Tree();
+    QTreeWidget* tree = As<QTreeWidget>(*this);
     return tree ? tree->topLevelItemCount() : 0;
 }
 
 int ListView::InsertItem(int index, const std::string& text) {
-    QTreeWidget* tree = Tree();
+    QTreeWidget* tree = As<QTreeWidget>(*this);
     if (!tree) return -1;
     index = std::clamp(index, 0, tree->topLevelItemCount());
     auto* item = new QTreeWidgetItem;
@@ -154,41 +162,41 @@ int ListView::InsertItem(int index, const std::string& text) {
 }
 
 void ListView::SetItemText(int row, int column, const std::string& text) {
-    QTreeWidget* tree = Tree();
+    QTreeWidget* tree = As<QTreeWidget>(*this);
     if (!tree || row < 0 || row >= tree->topLevelItemCount()) return;
     tree->topLevelItem(row)->setText(column, ToQt(text));
 }
 
 std::string ListView::GetItemText(int row, int column) const {
-    QTreeWidget* tree = Tree();
+    QTreeWidget* tree = As<QTreeWidget>(*this);
     if (!tree || row < 0 || row >= tree->topLevelItemCount()) return {};
     return FromQt(tree->topLevelItem(row)->text(column));
 }
 
 void ListView::SetItemData(int row, std::intptr_t data) {
-    QTreeWidget* tree = Tree();
+    QTreeWidget* tree = As<QTreeWidget>(*this);
     if (!tree || row < 0 || row >= tree->topLevelItemCount()) return;
     tree->topLevelItem(row)->setData(0, kItemDataRole, QVariant::fromValue<qlonglong>(data));
 }
 
 std::intptr_t ListView::GetItemData(int row) const {
-    QTreeWidget* tree = Tree();
+    QTreeWidget* tree = As<QTreeWidget>(*this);
     if (!tree || row < 0 || row >= tree->topLevelItemCount()) return 0;
     return static_cast<std::intptr_t>(tree->topLevelItem(row)->data(0, kItemDataRole).toLongLong());
 }
 
 void ListView::DeleteItem(int row) {
-    QTreeWidget* tree = Tree();
+    QTreeWidget* tree = As<QTreeWidget>(*this);
     if (!tree || row < 0 || row >= tree->topLevelItemCount()) return;
     delete tree->takeTopLevelItem(row);
 }
 
 void ListView::DeleteAllItems() {
-    if (QTreeWidget* tree = Tree()) tree->clear();
+    if (QTreeWidget* tree = As<QTreeWidget>(*this)) tree->clear();
 }
 
 void ListView::SortItems(CompareFunction compare, std::intptr_t param) {
-    QTreeWidget* tree = Tree();
+    QTreeWidget* tree = As<QTreeWidget>(*this);
     if (!tree) return;
     // The compare function may read the rows while the sort runs, so the rows
     // stay in place until the new order is known.
@@ -208,7 +216,7 @@ void ListView::SortItems(CompareFunction compare, std::intptr_t param) {
 }
 
 int ListView::GetSelectionMark() const {
-    QTreeWidget* tree = Tree();
+    QTreeWidget* tree = As<QTreeWidget>(*this);
     if (!tree) return -1;
     QTreeWidgetItem* current = tree->currentItem();
     if (!current || !current->isSelected()) return -1;
@@ -216,7 +224,7 @@ int ListView::GetSelectionMark() const {
 }
 
 void ListView::SetSelectionMark(int row) {
-    QTreeWidget* tree = Tree();
+    QTreeWidget* tree = As<QTreeWidget>(*this);
     if (!tree) return;
     if (row < 0 || row >= tree->topLevelItemCount()) {
         tree->setCurrentItem(nullptr);
@@ -227,15 +235,13 @@ void ListView::SetSelectionMark(int row) {
     tree->topLevelItem(row)->setSelected(true);
 }
 
-QComboBox* ComboBox::Combo() const { return qobject_cast<QComboBox*>(widget_); }
-
 bool ComboBox::IsSorted() const {
-    QComboBox* combo = Combo();
+    QComboBox* combo = As<QComboBox>(*this);
     return combo && combo->property("tolmerSorted").toBool();
 }
 
 int ComboBox::AddString(const std::string& text) {
-    QComboBox* combo = Combo();
+    QComboBox* combo = As<QComboBox>(*this);
     if (!combo) return -1;
     const QString q = ToQt(text);
     int index = combo->count();
@@ -252,21 +258,21 @@ int ComboBox::AddString(const std::string& text) {
 }
 
 int ComboBox::GetCount() const {
-    QComboBox* combo = Combo();
+    QComboBox* combo = As<QComboBox>(*this);
     return combo ? combo->count() : 0;
 }
 
 void ComboBox::SetCurSel(int index) {
-    if (QComboBox* combo = Combo()) combo->setCurrentIndex(index < combo->count() ? index : -1);
+    if (QComboBox* combo = As<QComboBox>(*this)) combo->setCurrentIndex(index < combo->count() ? index : -1);
 }
 
 int ComboBox::GetCurSel() const {
-    QComboBox* combo = Combo();
+    QComboBox* combo = As<QComboBox>(*this);
     return combo ? combo->currentIndex() : -1;
 }
 
 std::string ComboBox::GetLBText(int index) const {
-    QComboBox* combo = Combo();
+    QComboBox* combo = As<QComboBox>(*this);
     if (!combo || index < 0 || index >= combo->count()) return {};
     return FromQt(combo->itemText(index));
 }

@@ -1,3 +1,5 @@
+// Sockets on POSIX descriptors; their notifications come from Qt's socket
+// notifiers and are posted to the window's event queue as the system would.
 #include "platform/Socket.h"
 
 #include <arpa/inet.h>
@@ -15,12 +17,18 @@
 #include <cerrno>
 #include <map>
 
+#include "platform/qt/QtAccess.h"
+
 namespace platform {
 
 namespace {
 
 // Each thread sees the error of its own last failed call.
 thread_local int lastError = 0;
+
+int Descriptor(SOCKET socket) { return static_cast<int>(socket); }
+
+int WsaErrorFromErrno(int error);
 
 int Fail(int posixError) {
     lastError = WsaErrorFromErrno(posixError);
@@ -36,8 +44,8 @@ public:
           window_(window),
           notify_(std::move(notify)),
           events_(events),
-          read_(socket, QSocketNotifier::Read),
-          write_(socket, QSocketNotifier::Write) {
+          read_(Descriptor(socket), QSocketNotifier::Read),
+          write_(Descriptor(socket), QSocketNotifier::Write) {
         write_.setEnabled(false);
         QObject::connect(&read_, &QSocketNotifier::activated, this, [this] { OnReadable(); });
         QObject::connect(&write_, &QSocketNotifier::activated, this, [this] {
@@ -86,7 +94,7 @@ private:
     void OnReadable() {
         read_.setEnabled(false);
         char byte;
-        const ssize_t n = ::recv(socket_, &byte, 1, MSG_PEEK);
+        const ssize_t n = ::recv(Descriptor(socket_), &byte, 1, MSG_PEEK);
         if (n > 0) {
             Post(FD_READ, 0);
         } else if (n == 0) {
@@ -129,8 +137,7 @@ void Unregister(SOCKET socket) {
     }
 }
 
-}  // namespace
-
+// The Windows Sockets number for a POSIX errno value.
 int WsaErrorFromErrno(int error) {
     switch (error) {
     case EINTR: return 10004;
@@ -170,6 +177,8 @@ int WsaErrorFromErrno(int error) {
     }
 }
 
+}  // namespace
+
 int WSAGetLastError() { return lastError; }
 
 SOCKET OpenStreamSocket() {
@@ -178,7 +187,7 @@ SOCKET OpenStreamSocket() {
         Fail(errno);
         return INVALID_SOCKET;
     }
-    return fd;
+    return static_cast<SOCKET>(fd);
 }
 
 bool LookUpHost(const std::string& host, std::uint32_t& address) {
@@ -197,34 +206,37 @@ int ConnectSocket(SOCKET socket, std::uint32_t address, std::uint16_t port) {
     to.sin_family = AF_INET;
     to.sin_port = htons(port);
     to.sin_addr.s_addr = address;
-    if (::connect(socket, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) return 0;
+    const int fd = Descriptor(socket);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) return 0;
     if (errno != EINTR) return Fail(errno);
     // An interrupted connect goes on by itself; a second connect would only
     // find it under way. Wait for it to end and take its outcome.
-    pollfd done{socket, POLLOUT, 0};
+    pollfd done{fd, POLLOUT, 0};
     while (::poll(&done, 1, -1) < 0) {
         if (errno != EINTR) return Fail(errno);
     }
     int error = 0;
     socklen_t size = sizeof error;
-    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &size) != 0) return Fail(errno);
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) return Fail(errno);
     return error == 0 ? 0 : Fail(error);
 }
 
 int SetNoDelay(SOCKET socket, bool on) {
     const int value = on ? 1 : 0;
-    return ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &value, sizeof value) == 0 ? 0 : Fail(errno);
+    return ::setsockopt(Descriptor(socket), IPPROTO_TCP, TCP_NODELAY, &value, sizeof value) == 0 ? 0 : Fail(errno);
 }
 
 int SetKeepAlive(SOCKET socket, bool on) {
     const int value = on ? 1 : 0;
-    return ::setsockopt(socket, SOL_SOCKET, SO_KEEPALIVE, &value, sizeof value) == 0 ? 0 : Fail(errno);
+    return ::setsockopt(Descriptor(socket), SOL_SOCKET, SO_KEEPALIVE, &value, sizeof value) == 0 ? 0 : Fail(errno);
 }
 
-int AsyncSelect(SOCKET socket, QObject* window, SocketNotify notify, long events) {
+// The message number has no use here: Qt delivers the notification itself.
+int AsyncSelect(SOCKET socket, Dialog& dialog, unsigned /*message*/, SocketNotify notify, long events) {
+    QWidget* window = qt::WidgetOf(dialog);
     if (!window) return Fail(EINVAL);
-    const int flags = ::fcntl(socket, F_GETFL);
-    if (flags < 0 || ::fcntl(socket, F_SETFL, flags | O_NONBLOCK) != 0) return Fail(errno);
+    const int flags = ::fcntl(Descriptor(socket), F_GETFL);
+    if (flags < 0 || ::fcntl(Descriptor(socket), F_SETFL, flags | O_NONBLOCK) != 0) return Fail(errno);
     Unregister(socket);
     auto* registration = new Registration(socket, window, std::move(notify), events);
     Registry()[socket] = registration;
@@ -234,7 +246,7 @@ int AsyncSelect(SOCKET socket, QObject* window, SocketNotify notify, long events
 }
 
 int Send(SOCKET socket, const char* data, int length) {
-    const ssize_t n = ::send(socket, data, static_cast<std::size_t>(length), MSG_NOSIGNAL);
+    const ssize_t n = ::send(Descriptor(socket), data, static_cast<std::size_t>(length), MSG_NOSIGNAL);
     if (n >= 0) return static_cast<int>(n);
     const int error = errno;
     if (error == EAGAIN || error == EWOULDBLOCK) {
@@ -244,7 +256,7 @@ int Send(SOCKET socket, const char* data, int length) {
 }
 
 int Recv(SOCKET socket, char* buffer, int length) {
-    const ssize_t n = ::recv(socket, buffer, static_cast<std::size_t>(length), 0);
+    const ssize_t n = ::recv(Descriptor(socket), buffer, static_cast<std::size_t>(length), 0);
     const int error = errno;
     // Every read arms the read notification again, so data still waiting is reported.
     if (Registration* r = Find(socket)) r->ArmRead();
@@ -254,7 +266,7 @@ int Recv(SOCKET socket, char* buffer, int length) {
 
 int CloseSocket(SOCKET socket) {
     Unregister(socket);
-    return ::close(socket) == 0 ? 0 : Fail(errno);
+    return ::close(Descriptor(socket)) == 0 ? 0 : Fail(errno);
 }
 
 }  // namespace platform

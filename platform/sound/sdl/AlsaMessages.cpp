@@ -1,4 +1,4 @@
-#include "platform/sound/AlsaMessages.h"
+#include "platform/sound/sdl/AlsaMessages.h"
 
 #include <dlfcn.h>
 
