@@ -1,0 +1,23 @@
+#include "platform/win32/WinAccess.h"
+
+namespace platform::win32 {
+
+std::wstring Widen(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    const int size = static_cast<int>(utf8.size());
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text.data(), n);
+    return text;
+}
+
+std::string Narrow(std::wstring_view utf16) {
+    if (utf16.empty()) return {};
+    const int size = static_cast<int>(utf16.size());
+    const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, text.data(), n, nullptr, nullptr);
+    return text;
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,257 @@
+#include "tests/wine/WineClient.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <sstream>
+#include <thread>
+
+#include "platform/EventLoop.h"
+#include "tests/support/ServerProcess.h"
+
+namespace winetest {
+
+namespace {
+
+bool IsFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The program's path on PATH, or "" when it is not there.
+std::string Which(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::stringstream folders(path ? path : "/usr/bin:/bin");
+    for (std::string folder; std::getline(folders, folder, ':');)
+        if (IsFile(folder + "/" + program) && ::access((folder + "/" + program).c_str(), X_OK) == 0)
+            return folder + "/" + program;
+    return {};
+}
+
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char next = text[++i];
+        out += next == 't' ? '\t' : next == 'r' ? '\r' : next == 'n' ? '\n' : next;
+    }
+    return out;
+}
+
+// The words of a line before its free text, which is the rest after `words` blanks.
+std::vector<std::string> Split(const std::string& line, std::size_t words, std::string& rest) {
+    std::vector<std::string> out;
+    std::size_t at = 0;
+    while (out.size() < words) {
+        const std::size_t blank = line.find(' ', at);
+        out.push_back(line.substr(at, blank == std::string::npos ? std::string::npos : blank - at));
+        if (blank == std::string::npos) {
+            at = line.size();
+            break;
+        }
+        at = blank + 1;
+    }
+    rest = at < line.size() ? line.substr(at) : std::string();
+    return out;
+}
+
+std::vector<std::string> Cells(const std::string& text) {
+    std::vector<std::string> cells;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = text.find('\t', start);
+        cells.push_back(Unescape(text.substr(start, tab == std::string::npos ? std::string::npos : tab - start)));
+        if (tab == std::string::npos) return cells;
+        start = tab + 1;
+    }
+}
+
+}  // namespace
+
+const ControlView* WindowView::Control(int id) const {
+    for (const ControlView& c : controls)
+        if (c.id == id) return &c;
+    return nullptr;
+}
+
+std::string WindowView::Text(int id) const {
+    const ControlView* c = Control(id);
+    return c ? c->text : std::string();
+}
+
+const std::vector<std::vector<std::string>>& WindowView::Rows(int listId) const {
+    static const std::vector<std::vector<std::string>> none;
+    auto it = rows.find(listId);
+    return it == rows.end() ? none : it->second;
+}
+
+std::optional<std::string> WindowView::Cell(int listId, const std::string& first, int column) const {
+    for (const auto& row : Rows(listId))
+        if (!row.empty() && row[0] == first && column < static_cast<int>(row.size())) return row[column];
+    return std::nullopt;
+}
+
+std::vector<WindowView> ParseProbe(const std::string& output) {
+    std::vector<WindowView> windows;
+    std::stringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::string rest;
+        if (line.starts_with("window ")) {
+            const auto w = Split(line, 6, rest);
+            if (w.size() < 6) continue;
+            windows.push_back(
+                {Unescape(rest), std::stoi(w[2]), std::stoi(w[3]), std::stoi(w[4]), std::stoi(w[5]), {}, {}});
+        } else if (line.starts_with("control ") && !windows.empty()) {
+            const auto w = Split(line, 8, rest);
+            if (w.size() < 8) continue;
+            windows.back().controls.push_back({std::stoi(w[1]), w[2], w[3] == "1", std::stoi(w[4]), std::stoi(w[5]),
+                                               std::stoi(w[6]), std::stoi(w[7]), Unescape(rest)});
+        } else if (line.starts_with("row ") && !windows.empty()) {
+            const auto w = Split(line, 3, rest);
+            if (w.size() < 3) continue;
+            windows.back().rows[std::stoi(w[1])].push_back(Cells(rest));
+        }
+    }
+    return windows;
+}
+
+bool WineSetup::Load() {
+    const char* w = std::getenv("TOLMER_WINE");
+    const char* b = std::getenv("TOLMER_WINDOWS_BUILD");
+    const char* p = std::getenv("WINEPREFIX");
+    if (!w || !b || !p || !std::getenv("DISPLAY")) {
+        error = "needs TOLMER_WINE, TOLMER_WINDOWS_BUILD, WINEPREFIX and DISPLAY (scripts/test.d/windows.sh sets them)";
+        return false;
+    }
+    wine = w;
+    build = b;
+    prefix = p;
+    for (const std::string& file : {wine, build + "/app/tolmer.exe", build + "/tests/win32/tolmer-probe.exe"}) {
+        if (!IsFile(file)) {
+            error = "missing " + file;
+            return false;
+        }
+    }
+    for (const char* tool : {"xdotool", "import"}) {
+        if (Which(tool).empty()) {
+            error = std::string("missing ") + tool;
+            return false;
+        }
+    }
+    return true;
+}
+
+WineClient::WineClient(const WineSetup& setup, std::uint16_t port) : setup_(setup) {
+    logPath_ = setup_.build + "/tolmer-under-wine.log";
+    const std::string exe = setup_.build + "/app/tolmer.exe";
+    const std::string sounds = setup_.build + "/sounds";
+    const std::string portText = std::to_string(port);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        // The client opens its bell sounds by bare name, so it starts among them.
+        const int log = ::open(logPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (log >= 0) {
+            ::dup2(log, STDOUT_FILENO);
+            ::dup2(log, STDERR_FILENO);
+        }
+        if (::chdir(sounds.c_str()) != 0) ::_exit(126);
+        ::setenv("TOLMER_PORT", portText.c_str(), 1);
+        ::execl(setup_.wine.c_str(), setup_.wine.c_str(), exe.c_str(), "-l", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+}
+
+WineClient::~WineClient() {
+    // Every Wine process of the prefix: the client, the desktop, services.
+    const std::string folder = setup_.wine.substr(0, setup_.wine.rfind('/'));
+    testsupport::RunProgram(folder + "/wineserver", {"-k"});
+    if (pid_ > 0 && !WaitForExit(5000)) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+}
+
+std::vector<WindowView> WineClient::Windows() const {
+    const auto probe = testsupport::RunProgram(setup_.wine, {setup_.build + "/tests/win32/tolmer-probe.exe"});
+    return ParseProbe(probe.out);
+}
+
+std::optional<WindowView> WineClient::WaitFor(const std::string& caption,
+                                              const std::function<bool(const WindowView&)>& ready,
+                                              int timeoutMs) const {
+    std::optional<WindowView> found;
+    platform::PumpUntil(
+        [&] {
+            for (WindowView& window : Windows()) {
+                if (window.caption == caption && ready(window)) {
+                    found = std::move(window);
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+std::string WineClient::DesktopWindow() const {
+    const auto search = testsupport::RunProgram(Which("xdotool"), {"search", "--name", "^Tolmer - Wine desktop$"});
+    return search.out.substr(0, search.out.find('\n'));
+}
+
+bool WineClient::Xdotool(std::vector<std::string> args) const {
+    const std::string desktop = DesktopWindow();
+    if (desktop.empty()) return false;
+    // The X focus on the desktop: Wine passes the keys to its active window.
+    args.insert(args.begin(), {"windowfocus", "--sync", desktop});
+    return testsupport::RunProgram(Which("xdotool"), args).exitCode == 0;
+}
+
+bool WineClient::Type(const std::string& text) const { return Xdotool({"type", "--delay", "40", text}); }
+
+bool WineClient::Keys(const std::vector<std::string>& keys) const {
+    std::vector<std::string> args{"key", "--delay", "60"};
+    args.insert(args.end(), keys.begin(), keys.end());
+    return Xdotool(args);
+}
+
+bool WineClient::Click(const ControlView& control) const {
+    const std::string desktop = DesktopWindow();
+    return Xdotool({"mousemove", "--window", desktop, "--sync", std::to_string(control.x + control.cx / 2),
+                    std::to_string(control.y + control.cy / 2), "click", "1"});
+}
+
+bool WineClient::Screenshot(const WindowView& window, const std::string& path) const {
+    const std::string desktop = DesktopWindow();
+    if (desktop.empty()) return false;
+    const std::string crop = std::to_string(window.cx) + "x" + std::to_string(window.cy) + "+" +
+                             std::to_string(window.x) + "+" + std::to_string(window.y);
+    return testsupport::RunProgram(Which("import"), {"-window", desktop, "-crop", crop, "+repage", path}).exitCode == 0;
+}
+
+std::optional<int> WineClient::WaitForExit(int timeoutMs) {
+    if (pid_ <= 0) return std::nullopt;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            pid_ = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+        platform::PumpFor(20);
+    }
+}
+
+}  // namespace winetest
