@@ -1,8 +1,36 @@
 #include "server/Log.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 
 namespace server {
+
+Log::Log(bool quiet, std::FILE* out) : quiet_(quiet), out_(out) {
+    struct stat status {};
+    const int fd = fileno(out_);
+    if (fd < 0 || fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) return;
+    char path[4096];
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t length = readlink(link.c_str(), path, sizeof path - 1);
+    if (length > 0 && path[0] == '/') path_.assign(path, static_cast<std::size_t>(length));
+}
+
+std::string Log::Reopen() {
+    if (path_.empty()) return "the log is not a file: nothing to reopen";
+    std::fflush(out_);
+    const int fd = open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0640);
+    if (fd < 0) return "could not reopen the log file " + path_ + ": " + std::strerror(errno);
+    const int result = dup2(fd, fileno(out_));
+    const int error = errno;
+    close(fd);
+    if (result < 0) return "could not reopen the log file " + path_ + ": " + std::strerror(error);
+    return "reopened the log file " + path_;
+}
 
 void Log::Write(std::string_view level, std::string_view message) {
     timespec now{};

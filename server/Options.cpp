@@ -20,6 +20,12 @@ constexpr IntFlag kIntFlags[] = {
     {"--max-ringers", &Options::maxRingers, 1, 10000},
     {"--output-cap-kib", &Options::outputCapKib, 16, 1048576},
     {"--hello-timeout", &Options::helloTimeoutSeconds, 1, 3600},
+    {"--join-timeout", &Options::joinTimeoutSeconds, 1, 86400},
+    {"--max-per-address", &Options::maxPerAddress, 0, 1000000},
+    {"--chat-rate", &Options::chatRate, 0, 10000},
+    {"--chat-burst", &Options::chatBurst, 1, 100000},
+    {"--strike-rate", &Options::strikeRate, 0, 100000},
+    {"--strike-burst", &Options::strikeBurst, 1, 1000000},
 };
 
 std::optional<int> ParseInt(std::string_view text, int min, int max) {
@@ -101,7 +107,8 @@ std::string UsageText() {
     const auto d = [](int value) { return std::to_string(value); };
     return "Usage: tolmer-server [options]\n"
            "Runs a tower server: ringers connect with the Tolmer client, start or join\n"
-           "towers and ring together. Logs to stderr; SIGINT or SIGTERM stops it.\n"
+           "towers and ring together. Logs to stderr; SIGINT or SIGTERM stops it,\n"
+           "SIGHUP reopens the log when stderr is a file (for log rotation).\n"
            "\n"
            "Options:\n"
            "  --port N              TCP port to listen on (default " +
@@ -117,21 +124,27 @@ std::string UsageText() {
            d(defaults.maxConnections) +
            ");\n"
            "                        more are told the server is full and closed\n"
-           "  --max-towers N        towers open at once, 1 to 32767 (default " +
-           d(defaults.maxTowers) +
-           ")\n"
-           "  --max-ringers N       ringers in one tower (default " +
-           d(defaults.maxRingers) +
-           ")\n"
+           "  --max-per-address N   clients connected at once from one IP address\n"
+           "                        (default " + d(defaults.maxPerAddress) + "; 0 for no limit); more are\n"
+           "                        told so and closed\n"
+           "  --max-towers N        towers open at once, 1 to 32767 (default " + d(defaults.maxTowers) + ")\n"
+           "  --max-ringers N       ringers in one tower (default " + d(defaults.maxRingers) + ")\n"
            "  --output-cap-kib N    KiB a client may leave unread before it is\n"
            "                        disconnected (default " +
            d(defaults.outputCapKib) +
            "); raised\n"
            "                        if needed to hold a full tower list\n"
            "  --hello-timeout S     seconds a new connection has to say Hello\n"
-           "                        (default " +
-           d(defaults.helloTimeoutSeconds) +
-           ")\n"
+           "                        (default " + d(defaults.helloTimeoutSeconds) + ")\n"
+           "  --join-timeout S      seconds a client may stay after Hello without\n"
+           "                        entering a tower (default " + d(defaults.joinTimeoutSeconds) + "); ringers in\n"
+           "                        a tower may stay silent as long as they like\n"
+           "  --chat-rate N         chat lines and calls a second one client may send\n"
+           "                        (default " + d(defaults.chatRate) + "; 0 for no limit); more are dropped\n"
+           "  --chat-burst N        ... of which this many at once (default " + d(defaults.chatBurst) + ")\n"
+           "  --strike-rate N       strikes a second one client may send (default\n"
+           "                        " + d(defaults.strikeRate) + "; 0 for no limit); more are dropped\n"
+           "  --strike-burst N      ... of which this many at once (default " + d(defaults.strikeBurst) + ")\n"
            "  -q, --quiet           log warnings and errors only\n"
            "  -h, --help            show this help and exit\n"
            "      --version         show the version and exit\n";

@@ -38,22 +38,32 @@ constexpr std::string_view kNoticeTowerFull = "That tower is full. Please choose
 
 }  // namespace
 
-std::string ConnectionTag(ConnectionId id) {
+std::string ConnectionTag(std::uint64_t number) {
     std::string tag = "#";
-    tag += std::to_string(id);
+    tag += std::to_string(number);
     return tag;
 }
 
-TowerHall::TowerHall(Outbox& outbox, Log& log, HallLimits limits) : outbox_(outbox), log_(log), limits_(limits) {}
+TowerHall::TowerHall(Outbox& outbox, Log& log, LogDigest& digest, const Clock& clock, HallLimits limits)
+    : outbox_(outbox), log_(log), digest_(digest), clock_(clock), limits_(limits) {}
 
-void TowerHall::Connect(ConnectionId id) {
+void TowerHall::Connect(ConnectionId id, std::uint64_t number) {
     if (id >= members_.size()) members_.resize(id + 1);
     members_[id] = Member{};
+    members_[id].number = number;
 }
 
 bool TowerHall::Greeted(ConnectionId id) const { return id < members_.size() && members_[id].greeted; }
 
-std::uint32_t TowerHall::DroppedFrom(ConnectionId id) const { return id < members_.size() ? members_[id].dropped : 0; }
+bool TowerHall::InTower(ConnectionId id) const { return id < members_.size() && members_[id].tower != nullptr; }
+
+std::uint32_t TowerHall::DroppedFrom(ConnectionId id) const {
+    return id < members_.size() ? members_[id].dropped : 0;
+}
+
+std::uint32_t TowerHall::LimitedFrom(ConnectionId id) const {
+    return id < members_.size() ? members_[id].limited : 0;
+}
 
 std::optional<std::string> TowerHall::Receive(ConnectionId id, std::string_view message) {
     const std::uint16_t number = wire::TypeOf(message);
@@ -123,7 +133,7 @@ void TowerHall::OnStartTower(ConnectionId id, const wire::StartTower& message) {
     Tower& tower = towers_.emplace(std::string(name), Tower{}).first->second;
     tower.name = name;
     tower.description = message.description;
-    log_.Info(ConnectionTag(id) + " " + Quoted(ringer) + " started tower " + Quoted(name) + " (" +
+    log_.Info(Tag(id) + " " + Quoted(ringer) + " started tower " + Quoted(name) + " (" +
               std::to_string(towers_.size()) + " towers open)");
     Enter(id, tower, ringer);
 }
@@ -139,7 +149,7 @@ void TowerHall::OnJoinTower(ConnectionId id, const wire::JoinTower& message) {
     if (tower.members.size() >= static_cast<std::size_t>(limits_.maxRingersPerTower))
         return Refuse(id, "join", name, ringer, kNoticeTowerFull);
 
-    log_.Info(ConnectionTag(id) + " " + Quoted(ringer) + " joined tower " + Quoted(name) + " (" +
+    log_.Info(Tag(id) + " " + Quoted(ringer) + " joined tower " + Quoted(name) + " (" +
               std::to_string(tower.members.size() + 1) + " ringers)");
     Enter(id, tower, ringer);
 }
@@ -147,8 +157,8 @@ void TowerHall::OnJoinTower(ConnectionId id, const wire::JoinTower& message) {
 void TowerHall::Refuse(ConnectionId id, std::string_view action, std::string_view tower, std::string_view ringer,
                        std::string_view notice) {
     ++counters_.refused;
-    log_.Info(ConnectionTag(id) + " refused to " + std::string(action) + " tower " + Quoted(tower) + " for " +
-              Quoted(ringer) + ": " + std::string(notice));
+    log_.Info(Tag(id) + " refused to " + std::string(action) + " tower " + Quoted(tower) + " for " + Quoted(ringer) +
+              ": " + std::string(notice));
     outbox_.Send(id, wire::Build(wire::ServerNotice{notice}).Bytes());
 }
 
@@ -215,6 +225,7 @@ void TowerHall::OnStrike(ConnectionId id, const wire::Strike& message) {
     const unsigned bell = message.bell;
     if (bell < 1 || bell > sender.tower->bellCount || !(sender.bellMask & (1u << bell)))
         return Drop(id, "Strike", "a bell the sender does not ring");
+    if (!WithinRate(id, members_[id].strikes, limits_.strikes, "strikes")) return;
 
     // Bell, stroke, sequence number and ping go out as they came: the striker
     // times its strikes by them. A strike fits in the buffer's own bytes.
@@ -225,6 +236,7 @@ void TowerHall::OnChat(ConnectionId id, const wire::Chat& message) {
     const Member& sender = members_[id];
     if (!sender.tower) return Drop(id, "Chat", "the sender is in no tower");
     if (message.line.empty()) return Drop(id, "Chat", "an empty line");
+    if (!WithinRate(id, members_[id].lines, limits_.lines, "chat lines and calls")) return;
     // The name slot always carries the sender's own name, whatever it sent.
     Broadcast(*sender.tower, wire::Build(wire::Chat{sender.name, message.line}).Bytes());
 }
@@ -234,13 +246,28 @@ void TowerHall::OnCall(ConnectionId id, const wire::Call& message) {
     if (!sender.tower) return Drop(id, "Call", "the sender is in no tower");
     if (!sender.conductor) return Drop(id, "Call", "only the conductor calls");
     if (message.text.empty()) return Drop(id, "Call", "an empty call");
+    if (!WithinRate(id, members_[id].lines, limits_.lines, "chat lines and calls")) return;
     Broadcast(*sender.tower, wire::Build(wire::Call{message.text}).Bytes());
 }
 
 void TowerHall::Drop(ConnectionId id, const char* what, const char* why) {
     ++counters_.dropped;
     if (++members_[id].dropped == 1)
-        log_.Info(ConnectionTag(id) + " dropped " + what + ": " + why + " (further refusals are only counted)");
+        log_.Info(Tag(id) + " dropped " + what + ": " + why + " (further refusals are only counted)");
+}
+
+bool TowerHall::WithinRate(ConnectionId id, TokenBucket& bucket, const RateLimit& limit, const char* what) {
+    const auto verdict = bucket.Take(limit, clock_.Now());
+    if (verdict == TokenBucket::Verdict::Pass) return true;
+    ++counters_.limited;
+    ++members_[id].limited;
+    if (verdict == TokenBucket::Verdict::FirstRefusal)
+        digest_.Report(LogEvent::RateLimited,
+                       Tag(id) + " sends " + what + " faster than " + std::to_string(limit.perSecond) +
+                           " a second (bursts of " + std::to_string(limit.burst) +
+                           "): dropping them until it slows down",
+                       clock_.Now());
+    return false;
 }
 
 void TowerHall::Broadcast(const Tower& tower, std::string_view message) {
@@ -255,7 +282,7 @@ void TowerHall::Disconnect(ConnectionId id) {
         std::erase(tower->members, id);
         tower->ringers.erase(member.name);
         if (member.conductor) --tower->conductors;
-        log_.Info(ConnectionTag(id) + " " + Quoted(member.name) + " left tower " + Quoted(tower->name));
+        log_.Info(Tag(id) + " " + Quoted(member.name) + " left tower " + Quoted(tower->name));
         if (tower->members.empty()) {
             log_.Info("tower " + Quoted(tower->name) + " closed (" + std::to_string(towers_.size() - 1) +
                       " towers open)");

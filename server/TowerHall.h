@@ -12,7 +12,10 @@
 #include <vector>
 
 #include "net/Messages.h"
+#include "server/Clock.h"
 #include "server/Log.h"
+#include "server/LogDigest.h"
+#include "server/TokenBucket.h"
 
 namespace server {
 
@@ -20,8 +23,9 @@ namespace server {
 // a connection has been disconnected from the hall.
 using ConnectionId = std::uint32_t;
 
-// How a connection is named in the log: "#12".
-std::string ConnectionTag(ConnectionId id);
+// How a connection is named in the log: "#12", by a number its owner never
+// gives to another connection in the same run, so its lines can be followed.
+std::string ConnectionTag(std::uint64_t number);
 
 // Where the hall's answers and relays go. Send must not call back into the hall.
 class Outbox {
@@ -35,20 +39,26 @@ protected:
 struct HallLimits {
     int maxTowers = 1000;  // at most 32767: the tower count travels as a signed word
     int maxRingersPerTower = 32;
+    // Each member's chat lines and calls together, and its strikes: far above
+    // what a person types or rings, so only a flood is held back.
+    RateLimit lines{5, 20};
+    RateLimit strikes{100, 200};
 };
 
 struct HallCounters {
     std::uint64_t relayed = 0;  // messages passed on to a tower
     std::uint64_t dropped = 0;  // messages a permission rule refused
+    std::uint64_t limited = 0;  // messages beyond a rate limit, dropped
     std::uint64_t refused = 0;  // tower requests answered with a notice
 };
 
 class TowerHall {
 public:
-    TowerHall(Outbox& outbox, Log& log, HallLimits limits);
+    // Rate limits read `clock`; repeated warnings go through `digest`.
+    TowerHall(Outbox& outbox, Log& log, LogDigest& digest, const Clock& clock, HallLimits limits);
 
-    // A new connection: it has to say Hello before anything else.
-    void Connect(ConnectionId id);
+    // A new connection, named `number` in the log: it has to say Hello before anything else.
+    void Connect(ConnectionId id, std::uint64_t number);
     // One whole message from `id`, which must have been connected (the framing
     // has checked its length field). Returns why the connection has to be
     // closed, or nothing when it may stay.
@@ -58,8 +68,11 @@ public:
     void Disconnect(ConnectionId id);
 
     bool Greeted(ConnectionId id) const;
+    bool InTower(ConnectionId id) const;
     // Messages from `id` that a permission rule refused so far.
     std::uint32_t DroppedFrom(ConnectionId id) const;
+    // Messages from `id` dropped so far for coming faster than its rate limits.
+    std::uint32_t LimitedFrom(ConnectionId id) const;
     std::size_t TowerCount() const { return towers_.size(); }
     const HallCounters& Counters() const { return counters_; }
 
@@ -67,6 +80,7 @@ private:
     struct Tower;
 
     struct Member {
+        std::uint64_t number = 0;  // the connection's name in the log
         bool greeted = false;
         Tower* tower = nullptr;      // the tower this connection's ringer is in
         std::string name;            // the ringer's name while in a tower
@@ -80,6 +94,9 @@ private:
         bool allocating = false;
         std::string lastAllocated;  // name in the last record accepted from it
         std::uint32_t dropped = 0;
+        std::uint32_t limited = 0;
+        TokenBucket lines;    // chat and calls
+        TokenBucket strikes;
     };
 
     struct Tower {
@@ -106,10 +123,16 @@ private:
     void Enter(ConnectionId id, Tower& tower, std::string_view ringer);
     // Counts a message a rule refused; the first one of a connection is logged.
     void Drop(ConnectionId id, const char* what, const char* why);
+    // Takes a token from the member's bucket; false, counted and (once per
+    // burst) logged when the message has come too soon and must be dropped.
+    bool WithinRate(ConnectionId id, TokenBucket& bucket, const RateLimit& limit, const char* what);
+    std::string Tag(ConnectionId id) const { return ConnectionTag(members_[id].number); }
     void Broadcast(const Tower& tower, std::string_view message);
 
     Outbox& outbox_;
     Log& log_;
+    LogDigest& digest_;
+    const Clock& clock_;
     HallLimits limits_;
     HallCounters counters_;
     std::vector<Member> members_;                       // indexed by ConnectionId

@@ -1,5 +1,9 @@
 #include "server/TowerServer.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -11,19 +15,35 @@ namespace server {
 namespace {
 
 using asio::ip::tcp;
-using Clock = std::chrono::steady_clock;
 
 // One read takes up to this much of a connection's input.
 constexpr std::size_t kReadBlock = 64 * 1024;
-// Turned-away connections waiting for their notice to be read; more are cut off at once.
-constexpr int kMaxTurningAway = 64;
 constexpr auto kTurnAwayLinger = std::chrono::seconds(5);
 // Room beside a full tower list in a connection's output.
 constexpr std::size_t kListMargin = 16 * 1024;
 constexpr auto kAcceptRetry = std::chrono::milliseconds(100);
+// TCP keep-alive: a peer silent this long is probed, and given up after the
+// probes go unanswered, so a ringer whose machine vanished leaves its tower
+// within about two minutes while a silent ringer may stay for hours.
+constexpr int kKeepAliveIdleSeconds = 60;
+constexpr int kKeepAliveIntervalSeconds = 10;
+constexpr int kKeepAliveProbes = 6;
+
 constexpr std::string_view kNoticeServerFull = "The server is full. Please try again later.";
+constexpr std::string_view kNoticeTooManyFromAddress =
+    "Too many connections from your address. Please try again later.";
+constexpr std::string_view kNoticeNoTower = "You did not join a tower in time. Please connect again.";
 
 bool WouldBlock(const asio::error_code& ec) { return ec == asio::error::would_block || ec == asio::error::try_again; }
+
+bool SetKeepAlive(tcp::socket& socket) {
+    const int fd = socket.native_handle();
+    const int on = 1;
+    return setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) == 0 &&
+           setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &kKeepAliveIdleSeconds, sizeof(int)) == 0 &&
+           setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &kKeepAliveIntervalSeconds, sizeof(int)) == 0 &&
+           setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &kKeepAliveProbes, sizeof(int)) == 0;
+}
 
 }  // namespace
 
@@ -34,34 +54,44 @@ std::string EndpointText(const tcp::endpoint& endpoint) {
 }
 
 struct TowerServer::Connection {
-    Connection(tcp::socket s, ConnectionId i, std::uint32_t g, std::string p)
-        : socket(std::move(s)), id(i), generation(g), peer(std::move(p)) {}
+    Connection(tcp::socket s, ConnectionId i, std::uint32_t g, std::uint64_t n, asio::ip::address a, std::string p)
+        : socket(std::move(s)), id(i), generation(g), number(n), address(a), peer(std::move(p)) {}
 
     tcp::socket socket;
     ConnectionId id;
     std::uint32_t generation;
+    std::uint64_t number;  // its name in the log, never reused
+    asio::ip::address address;
     std::string peer;
     std::string input;  // the start of a message whose rest has not arrived
     OutputQueue output;
-    bool admitted = false;      // known to the hall; false while being turned away
-    bool flushQueued = false;   // on toFlush_
-    bool writeWaiting = false;  // waiting for the socket to take more
+    bool admitted = false;     // known to the hall and counted against the limits
+    bool greeted = false;      // its Hello has been seen and its join deadline set
+    bool lingering = false;    // turned away, held open until it has read its notice
+    bool flushQueued = false;  // on toFlush_
+    bool writeWaiting = false; // waiting for the socket to take more
     bool sendShut = false;
     bool doomed = false;
-    Ending ending = Ending::Quiet;
+    bool reset = false;
+    std::optional<LogEvent> event;
     std::string doomReason;
 };
 
 TowerServer::TowerServer(const Options& options, Log& log)
     : options_(options),
       log_(log),
+      digest_(log),
+      addresses_(options.maxPerAddress),
       outputCap_(static_cast<std::size_t>(options.outputCapKib) * 1024),
       io_(1),
       acceptor_(io_),
-      signals_(io_, SIGINT, SIGTERM),
+      signals_(io_, SIGINT, SIGTERM, SIGHUP),
       acceptRetry_(io_),
       deadlineTimer_(io_),
-      hall_(*this, log, HallLimits{options.maxTowers, options.maxRingers}),
+      digestTimer_(io_),
+      hall_(*this, log, digest_, clock_,
+            HallLimits{options.maxTowers, options.maxRingers, {options.chatRate, options.chatBurst},
+                       {options.strikeRate, options.strikeBurst}}),
       readBuffer_(kReadBlock) {
     // A whole tower list always fits, so nobody is cut off for asking for it.
     const std::size_t fullList = static_cast<std::size_t>(options.maxTowers) * wire::towerListEntry::kSize;
@@ -84,11 +114,18 @@ tcp::endpoint TowerServer::Listen() {
 }
 
 void TowerServer::Run() {
-    signals_.async_wait([this](const asio::error_code& ec, int signal) {
-        if (!ec) Shutdown(signal);
-    });
+    WaitSignal();
     Accept();
     io_.run();
+}
+
+void TowerServer::WaitSignal() {
+    signals_.async_wait([this](const asio::error_code& ec, int signal) {
+        if (ec) return;
+        if (signal != SIGHUP) return Shutdown(signal);
+        log_.Info("SIGHUP: " + log_.Reopen());
+        WaitSignal();
+    });
 }
 
 void TowerServer::Accept() {
@@ -115,44 +152,28 @@ void TowerServer::Accept() {
 void TowerServer::OnAccepted(tcp::socket socket) {
     asio::error_code ec;
     const auto remote = socket.remote_endpoint(ec);
-    std::string peer = ec ? std::string("unknown peer") : EndpointText(remote);
+    if (ec) return;  // gone before it could be looked at
+    std::string peer = EndpointText(remote);
     socket.set_option(tcp::no_delay(true), ec);
-    if (!ec) socket.set_option(asio::socket_base::keep_alive(true), ec);
+    if (!ec && !SetKeepAlive(socket)) ec = asio::error_code(errno, asio::system_category());
     if (!ec) socket.non_blocking(true, ec);
     if (ec) {
         log_.Warn("could not set up the connection from " + peer + ": " + ec.message());
         return;
     }
 
-    if (admitted_ >= options_.maxConnections) {
-        if (turningAway_ >= kMaxTurningAway) {
-            log_.Warn("closed the connection from " + peer + " at once: the server is full");
-            return;
-        }
-        Connection& connection = Adopt(std::move(socket), std::move(peer));
-        ++turningAway_;
-        log_.Warn(ConnectionTag(connection.id) + " " + connection.peer +
-                  " turned away: " + std::to_string(options_.maxConnections) + " connections is the limit");
-        // The notice goes out, then the server's side is shut; the socket closes
-        // when the client has closed its side or the linger time is up, so the
-        // notice is not lost to a reset.
-        Queue(connection, wire::Build(wire::ServerNotice{kNoticeServerFull}).Bytes());
-        AddDeadline(connection, Deadline::Kind::TurnAway, kTurnAwayLinger);
-        WaitReadable(connection);
-        return;
-    }
-
-    Connection& connection = Adopt(std::move(socket), std::move(peer));
-    connection.admitted = true;
-    ++admitted_;
-    hall_.Connect(connection.id);
-    log_.Info(ConnectionTag(connection.id) + " connected from " + connection.peer + " (" + std::to_string(admitted_) +
-              " connections)");
-    AddDeadline(connection, Deadline::Kind::Hello, std::chrono::seconds(options_.helloTimeoutSeconds));
+    Connection& connection = Adopt(std::move(socket), remote.address(), std::move(peer));
     WaitReadable(connection);
+    if (addresses_.AtLimit(connection.address))
+        return TurnAway(connection, kNoticeTooManyFromAddress, LogEvent::TurnedAwayAddress,
+                        std::to_string(options_.maxPerAddress) + " connections from one address is the limit");
+    if (admitted_ >= options_.maxConnections)
+        return TurnAway(connection, kNoticeServerFull, LogEvent::TurnedAwayFull,
+                        std::to_string(options_.maxConnections) + " connections is the limit");
+    Admit(connection);
 }
 
-TowerServer::Connection& TowerServer::Adopt(tcp::socket socket, std::string peer) {
+TowerServer::Connection& TowerServer::Adopt(tcp::socket socket, const asio::ip::address& address, std::string peer) {
     ConnectionId id;
     if (!freeIds_.empty()) {
         id = freeIds_.back();
@@ -162,8 +183,40 @@ TowerServer::Connection& TowerServer::Adopt(tcp::socket socket, std::string peer
         slots_.emplace_back();
     }
     Slot& slot = slots_[id];
-    slot.connection = std::make_unique<Connection>(std::move(socket), id, slot.generation, std::move(peer));
+    slot.connection =
+        std::make_unique<Connection>(std::move(socket), id, slot.generation, ++accepted_, address, std::move(peer));
     return *slot.connection;
+}
+
+void TowerServer::Admit(Connection& connection) {
+    connection.admitted = true;
+    ++admitted_;
+    addresses_.Add(connection.address);
+    hall_.Connect(connection.id, connection.number);
+    log_.Info(ConnectionTag(connection.number) + " connected from " + connection.peer + " (" +
+              std::to_string(admitted_) + " connections)");
+    AddDeadline(connection, Deadline::Kind::Hello, std::chrono::seconds(options_.helloTimeoutSeconds));
+}
+
+void TowerServer::TurnAway(Connection& connection, std::string_view notice, LogEvent event, const std::string& why) {
+    if (connection.admitted) {
+        connection.admitted = false;
+        --admitted_;
+        addresses_.Remove(connection.address);
+        hall_.Disconnect(connection.id);
+    }
+    digest_.Report(event, ConnectionTag(connection.number) + " " + connection.peer + " turned away: " + why,
+                   clock_.Now());
+    // The notice goes out, then the server's side is shut (see Write). The
+    // socket stays open until the client closes its side or the linger time
+    // is up, so that the notice is not lost to a reset; past that many at
+    // once, it is closed as soon as the notice is sent.
+    Queue(connection, wire::Build(wire::ServerNotice{notice}).Bytes());
+    if (turningAway_ < kMaxTurningAway) {
+        connection.lingering = true;
+        ++turningAway_;
+        AddDeadline(connection, Deadline::Kind::Linger, kTurnAwayLinger);
+    }
 }
 
 TowerServer::Connection* TowerServer::Find(ConnectionId id, std::uint32_t generation) {
@@ -173,14 +226,16 @@ TowerServer::Connection* TowerServer::Find(ConnectionId id, std::uint32_t genera
 }
 
 void TowerServer::WaitReadable(Connection& connection) {
-    connection.socket.async_wait(tcp::socket::wait_read, [this, id = connection.id, generation = connection.generation](
-                                                             const asio::error_code& ec) {
-        Connection* c = Find(id, generation);
-        if (!c) return;
-        if (ec) Doom(*c, "waiting for input failed: " + ec.message(), Ending::Quiet);
-        else OnReadable(*c);
-        Settle();
-    });
+    connection.socket.async_wait(tcp::socket::wait_read,
+                                 [this, id = connection.id, generation = connection.generation](const asio::error_code& ec) {
+                                     Connection* c = Find(id, generation);
+                                     if (!c) return;
+                                     if (ec)
+                                         Doom(*c, "waiting for input failed: " + ec.message());
+                                     else
+                                         OnReadable(*c);
+                                     Settle();
+                                 });
 }
 
 void TowerServer::OnReadable(Connection& connection) {
@@ -189,17 +244,27 @@ void TowerServer::OnReadable(Connection& connection) {
     const std::size_t kept = connection.input.size();
     std::memcpy(buffer, connection.input.data(), kept);
     asio::error_code ec;
-    const std::size_t n = connection.socket.read_some(asio::buffer(buffer + kept, readBuffer_.size() - kept), ec);
+    const std::size_t room = readBuffer_.size() - kept;
+    const std::size_t n = connection.socket.read_some(asio::buffer(buffer + kept, room), ec);
     if (WouldBlock(ec)) return WaitReadable(connection);
-    if (ec == asio::error::eof) return Doom(connection, "closed by the client", Ending::Quiet);
-    if (ec == asio::error::connection_reset) return Doom(connection, "reset by the client", Ending::Quiet);
-    if (ec) return Doom(connection, "receive failed: " + ec.message(), Ending::Quiet);
-    if (!connection.admitted) return WaitReadable(connection);  // turned away: input is ignored
+    if (ec == asio::error::eof) return Doom(connection, "closed by the client");
+    if (ec == asio::error::connection_reset) return Doom(connection, "reset by the client");
+    if (ec) return Doom(connection, "receive failed: " + ec.message());
+    // A full read may have left more behind, which no new readiness would
+    // announce: read again, after the events already waiting.
+    const auto again = [this, &connection, full = n == room] {
+        if (!full) return WaitReadable(connection);
+        asio::post(io_, [this, id = connection.id, generation = connection.generation] {
+            if (Connection* c = Find(id, generation)) OnReadable(*c);
+            Settle();
+        });
+    };
+    if (!connection.admitted) return again();  // turned away: input is ignored
 
     const std::string_view input(buffer, kept + n);
     const wire::FrameRun run = wire::ForEachFrame(input, wire::kFromClient, [&](std::string_view message) {
         if (auto problem = hall_.Receive(connection.id, message))
-            Doom(connection, "protocol error: " + *problem, Ending::Warn);
+            Doom(connection, "protocol error: " + *problem, LogEvent::ProtocolError);
         return !connection.doomed;
     });
     if (connection.doomed) return;
@@ -208,10 +273,14 @@ void TowerServer::OnReadable(Connection& connection) {
         return Doom(connection,
                     "protocol error: length field " + std::to_string(frame.length) + " outside " +
                         std::to_string(wire::kHeaderSize) + " to " + std::to_string(wire::kMaxClientMessage),
-                    Ending::Warn);
+                    LogEvent::ProtocolError);
     }
     connection.input.assign(input.substr(run.consumed));
-    WaitReadable(connection);
+    if (!connection.greeted && hall_.Greeted(connection.id)) {
+        connection.greeted = true;
+        AddDeadline(connection, Deadline::Kind::Join, std::chrono::seconds(options_.joinTimeoutSeconds));
+    }
+    again();
 }
 
 void TowerServer::Send(ConnectionId to, std::string_view message) {
@@ -223,23 +292,10 @@ void TowerServer::Queue(Connection& connection, std::string_view bytes) {
     if (connection.doomed) return;
     if (!connection.output.Append(bytes, outputCap_))
         return Doom(connection, "too slow: more than " + std::to_string(outputCap_ / 1024) + " KiB waiting unread",
-                    Ending::Abort);
+                    LogEvent::TooSlow, true);
     if (connection.flushQueued || connection.writeWaiting) return;
     connection.flushQueued = true;
     toFlush_.push_back(connection.id);
-    ScheduleFlush();
-}
-
-void TowerServer::ScheduleFlush() {
-    if (flushPosted_) return;
-    flushPosted_ = true;
-    // Runs after the handlers already due in this turn, so what they queue for
-    // one connection leaves in one write.
-    asio::post(io_, [this] {
-        flushPosted_ = false;
-        FlushAll();
-        Settle();
-    });
 }
 
 void TowerServer::FlushAll() {
@@ -259,32 +315,37 @@ void TowerServer::Write(Connection& connection) {
         asio::error_code ec;
         const std::size_t n = connection.socket.write_some(asio::buffer(pending.data(), pending.size()), ec);
         if (WouldBlock(ec)) return WaitWritable(connection);
-        if (ec) return Doom(connection, "send failed: " + ec.message(), Ending::Quiet);
+        if (ec) return Doom(connection, "send failed: " + ec.message());
         connection.output.Consume(n);
     }
-    if (!connection.admitted && !connection.sendShut) {
-        asio::error_code ec;
-        connection.socket.shutdown(tcp::socket::shutdown_send, ec);
-        connection.sendShut = true;
-    }
+    if (connection.admitted || connection.sendShut) return;
+    asio::error_code ec;
+    connection.socket.shutdown(tcp::socket::shutdown_send, ec);
+    connection.sendShut = true;
+    if (connection.lingering) return;
+    // No room to hold it open: take in what it sent, so that closing sends an
+    // orderly end after the notice rather than a reset.
+    for (int reads = 0; reads < 16 && !ec; ++reads) connection.socket.read_some(asio::buffer(readBuffer_), ec);
+    Doom(connection, "turned away");
 }
 
 void TowerServer::WaitWritable(Connection& connection) {
     connection.writeWaiting = true;
-    connection.socket.async_wait(
-        tcp::socket::wait_write,
-        [this, id = connection.id, generation = connection.generation](const asio::error_code& ec) {
-            Connection* c = Find(id, generation);
-            if (!c) return;
-            c->writeWaiting = false;
-            if (ec) Doom(*c, "waiting to send failed: " + ec.message(), Ending::Quiet);
-            else if (!c->doomed) Write(*c);
-            Settle();
-        });
+    connection.socket.async_wait(tcp::socket::wait_write,
+                                 [this, id = connection.id, generation = connection.generation](const asio::error_code& ec) {
+                                     Connection* c = Find(id, generation);
+                                     if (!c) return;
+                                     c->writeWaiting = false;
+                                     if (ec)
+                                         Doom(*c, "waiting to send failed: " + ec.message());
+                                     else if (!c->doomed)
+                                         Write(*c);
+                                     Settle();
+                                 });
 }
 
-void TowerServer::AddDeadline(const Connection& connection, Deadline::Kind kind, Clock::duration after) {
-    deadlines_.push(Deadline{Clock::now() + after, connection.id, connection.generation, kind});
+void TowerServer::AddDeadline(const Connection& connection, Deadline::Kind kind, Clock::Duration after) {
+    deadlines_.push(Deadline{clock_.Now() + after, connection.id, connection.generation, kind});
     ArmDeadlineTimer();
 }
 
@@ -305,55 +366,97 @@ void TowerServer::ArmDeadlineTimer() {
 }
 
 void TowerServer::OnDeadlines() {
-    const auto now = Clock::now();
+    const auto now = clock_.Now();
     while (!deadlines_.empty() && deadlines_.top().at <= now) {
         const Deadline deadline = deadlines_.top();
         deadlines_.pop();
         Connection* connection = Find(deadline.id, deadline.generation);
-        if (!connection) continue;
-        if (deadline.kind == Deadline::Kind::TurnAway) Doom(*connection, "turned away", Ending::Quiet);
-        else if (!hall_.Greeted(deadline.id))
-            Doom(*connection, "no Hello within " + std::to_string(options_.helloTimeoutSeconds) + " s", Ending::Warn);
+        if (!connection || connection->doomed) continue;
+        switch (deadline.kind) {
+        case Deadline::Kind::Linger:
+            Doom(*connection, "turned away");
+            break;
+        case Deadline::Kind::Hello:
+            if (connection->admitted && !hall_.Greeted(deadline.id))
+                Doom(*connection, "no Hello within " + std::to_string(options_.helloTimeoutSeconds) + " s",
+                     LogEvent::NoHello);
+            break;
+        case Deadline::Kind::Join:
+            // A ringer in a tower may be silent for hours; only the hall's lobby has a time limit.
+            if (connection->admitted && !hall_.InTower(deadline.id))
+                TurnAway(*connection, kNoticeNoTower, LogEvent::NoTower,
+                         "in no tower " + std::to_string(options_.joinTimeoutSeconds) + " s after Hello");
+            break;
+        }
     }
 }
 
-void TowerServer::Doom(Connection& connection, std::string reason, Ending ending) {
+void TowerServer::ArmDigestTimer() {
+    if (digestArmed_) return;
+    const auto next = digest_.NextWindowEnd();
+    if (!next) return;
+    digestArmed_ = true;
+    digestTimer_.expires_at(*next);
+    digestTimer_.async_wait([this](const asio::error_code& ec) {
+        if (ec == asio::error::operation_aborted) return;
+        digestArmed_ = false;
+        digest_.Summarise(clock_.Now());
+        ArmDigestTimer();
+    });
+}
+
+void TowerServer::Doom(Connection& connection, std::string reason, std::optional<LogEvent> event, bool reset) {
     if (connection.doomed) return;
     connection.doomed = true;
     connection.doomReason = std::move(reason);
-    connection.ending = ending;
+    connection.event = event;
+    connection.reset = reset;
     doomed_.push_back(connection.id);
 }
 
 void TowerServer::Settle() {
-    // Closing one connection can doom another (a slow reader of the RingerLeft).
-    while (!doomed_.empty()) {
-        const ConnectionId id = doomed_.back();
-        doomed_.pop_back();
-        Close(id);
+    // What one event queued goes out before the loop turns to the next event,
+    // so a strike never waits behind the reading of unrelated connections.
+    // Closing one connection can doom another (a slow reader of the RingerLeft)
+    // and queue output for the rest of its tower; a failed send dooms one.
+    while (!doomed_.empty() || !toFlush_.empty()) {
+        FlushAll();
+        while (!doomed_.empty()) {
+            const ConnectionId id = doomed_.back();
+            doomed_.pop_back();
+            Close(id);
+        }
     }
+    ArmDigestTimer();
 }
 
 void TowerServer::Close(ConnectionId id) {
     Slot& slot = slots_[id];
-    const Connection& connection = *slot.connection;
-    const bool admitted = connection.admitted;
-    std::string line = ConnectionTag(id) + " " + connection.peer + " closed: " + connection.doomReason;
-    if (admitted) {
-        if (const auto dropped = hall_.DroppedFrom(id)) line += " (" + std::to_string(dropped) + " messages refused)";
+    Connection& connection = *slot.connection;
+    if (connection.lingering) --turningAway_;
+    // A turned-away connection was logged when it was turned away.
+    if (connection.admitted) {
         --admitted_;
-    } else {
-        --turningAway_;
+        addresses_.Remove(connection.address);
+        std::string line = ConnectionTag(connection.number) + " " + connection.peer + " closed: " + connection.doomReason;
+        const auto dropped = hall_.DroppedFrom(id);
+        const auto limited = hall_.LimitedFrom(id);
+        if (dropped || limited)
+            line += " (" + std::to_string(dropped) + " messages refused, " + std::to_string(limited) +
+                    " beyond the rate limits)";
+        if (connection.event)
+            digest_.Report(*connection.event, line, clock_.Now());
+        else
+            log_.Info(line);
     }
-    if (connection.ending == Ending::Quiet) log_.Info(line);
-    else log_.Warn(line);
-    if (connection.ending == Ending::Abort) {
+    if (connection.reset) {
         // Reset rather than close, so the kernel drops the backlog at once
         // instead of holding it for a reader that does not read.
         asio::error_code ec;
-        slot.connection->socket.set_option(asio::socket_base::linger(true, 0), ec);
+        connection.socket.set_option(asio::socket_base::linger(true, 0), ec);
     }
 
+    const bool admitted = connection.admitted;
     slot.connection.reset();  // closes the socket; its pending waits end without a connection to find
     ++slot.generation;
     if (admitted) hall_.Disconnect(id);
@@ -364,12 +467,16 @@ void TowerServer::Shutdown(int signal) {
     const HallCounters& counters = hall_.Counters();
     log_.Info("shutting down on signal " + std::to_string(signal) + ": closing " + std::to_string(admitted_) +
               " connections and " + std::to_string(hall_.TowerCount()) + " towers; " +
-              std::to_string(counters.relayed) + " messages relayed, " + std::to_string(counters.dropped) +
-              " refused by the rules, " + std::to_string(counters.refused) + " tower requests refused");
+              std::to_string(accepted_) + " connections accepted in all, " + std::to_string(counters.relayed) +
+              " messages relayed, " + std::to_string(counters.dropped) + " refused by the rules, " +
+              std::to_string(counters.limited) + " beyond the rate limits, " + std::to_string(counters.refused) +
+              " tower requests refused");
+    digest_.Summarise(Clock::TimePoint::max());
     asio::error_code ec;
     acceptor_.close(ec);
     acceptRetry_.cancel();
     deadlineTimer_.cancel();
+    digestTimer_.cancel();
     // Everyone goes at once, so nobody is told of anyone else leaving.
     for (Slot& slot : slots_) slot.connection.reset();
     io_.stop();

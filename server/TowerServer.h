@@ -1,12 +1,15 @@
 // The network side of the server: one thread, one event loop, non-blocking
-// sockets. It reads whatever each connection has sent, cuts it into messages
-// for the TowerHall, and sends each connection what the hall queued for it,
-// gathering everything of one turn of the loop into as few writes as it can.
+// sockets. It reads whatever a connection has sent, cuts it into messages for
+// the TowerHall, and before it turns to the next connection sends what the
+// hall queued, gathering everything one read produced for a connection into
+// one write. It also keeps the doors: connections beyond the limits are
+// turned away with a notice, and those that linger without joining are shown out.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <queue>
 #include <string>
 #include <string_view>
@@ -15,7 +18,10 @@
 // ASIO_STANDALONE and ASIO_NO_DEPRECATED come from the build.
 #include <asio.hpp>
 
+#include "server/AddressCounts.h"
+#include "server/Clock.h"
 #include "server/Log.h"
+#include "server/LogDigest.h"
 #include "server/Options.h"
 #include "server/TowerHall.h"
 
@@ -26,6 +32,14 @@ std::string EndpointText(const asio::ip::tcp::endpoint& endpoint);
 
 class TowerServer final : private Outbox {
 public:
+    // Turned-away connections held open at once until the client has read its
+    // notice and closed; beyond them a turned-away connection is closed right
+    // after its notice is sent.
+    static constexpr int kMaxTurningAway = 256;
+    // Descriptors needed beside the connections: those above, the listener,
+    // the event loop's own and a margin.
+    static constexpr int kSpareDescriptors = kMaxTurningAway + 96;
+
     TowerServer(const Options& options, Log& log);
     ~TowerServer();
     TowerServer(const TowerServer&) = delete;
@@ -35,6 +49,7 @@ public:
     // chosen when the options asked for port 0). Throws std::system_error.
     asio::ip::tcp::endpoint Listen();
     // Serves until SIGINT or SIGTERM, then closes every connection and returns.
+    // SIGHUP reopens the log file.
     void Run();
 
 private:
@@ -44,8 +59,12 @@ private:
         std::uint32_t generation = 0;  // tells a reused id from the connection a handler was made for
     };
     struct Deadline {
-        enum class Kind { Hello, TurnAway };
-        std::chrono::steady_clock::time_point at;
+        enum class Kind {
+            Hello,   // the connection must have said Hello
+            Join,    // it must be in a tower
+            Linger,  // a turned-away connection has had time to read its notice
+        };
+        Clock::TimePoint at;
         ConnectionId id;
         std::uint32_t generation;
         Kind kind;
@@ -55,36 +74,43 @@ private:
     void Send(ConnectionId to, std::string_view message) override;
 
     void Accept();
+    void WaitSignal();
     void OnAccepted(asio::ip::tcp::socket socket);
-    Connection& Adopt(asio::ip::tcp::socket socket, std::string peer);
+    Connection& Adopt(asio::ip::tcp::socket socket, const asio::ip::address& address, std::string peer);
+    void Admit(Connection& connection);
+    // Sends `notice`, shuts the server's side and lets the connection go: it
+    // leaves the hall if it was in it and frees its place at once.
+    void TurnAway(Connection& connection, std::string_view notice, LogEvent event, const std::string& why);
     Connection* Find(ConnectionId id, std::uint32_t generation);
 
     void WaitReadable(Connection& connection);
     void OnReadable(Connection& connection);
     void Queue(Connection& connection, std::string_view bytes);
-    void ScheduleFlush();
     void FlushAll();
     void Write(Connection& connection);
     void WaitWritable(Connection& connection);
 
-    void AddDeadline(const Connection& connection, Deadline::Kind kind, std::chrono::steady_clock::duration after);
+    void AddDeadline(const Connection& connection, Deadline::Kind kind, Clock::Duration after);
     void ArmDeadlineTimer();
     void OnDeadlines();
+    void ArmDigestTimer();
 
-    enum class Ending {
-        Quiet,  // an ordinary end, logged as info
-        Warn,   // the client broke a rule, logged as a warning
-        Abort,  // as Warn, and the connection is reset, dropping what is unsent
-    };
     // Marks a connection to be closed; Settle closes it once no hall call is
-    // running, since closing makes its ringer leave and the hall send.
-    void Doom(Connection& connection, std::string reason, Ending ending);
+    // running, since closing makes its ringer leave and the hall send. With an
+    // event the close is logged through the digest, else as info; `reset`
+    // drops what is unsent instead of closing in order.
+    void Doom(Connection& connection, std::string reason, std::optional<LogEvent> event = std::nullopt,
+              bool reset = false);
+    // Ends every event: sends what it queued and closes what it doomed.
     void Settle();
     void Close(ConnectionId id);
     void Shutdown(int signal);
 
     Options options_;
     Log& log_;
+    SteadyClock clock_;
+    LogDigest digest_;
+    AddressCounts addresses_;
     std::size_t outputCap_;
     asio::io_context io_;
     asio::ip::tcp::acceptor acceptor_;
@@ -92,19 +118,21 @@ private:
     asio::steady_timer acceptRetry_;
     asio::steady_timer deadlineTimer_;
     bool deadlineArmed_ = false;
-    std::chrono::steady_clock::time_point deadlineArmedFor_;
+    Clock::TimePoint deadlineArmedFor_;
     std::priority_queue<Deadline, std::vector<Deadline>, std::greater<>> deadlines_;
+    asio::steady_timer digestTimer_;
+    bool digestArmed_ = false;
     TowerHall hall_;
 
     std::vector<Slot> slots_;  // indexed by ConnectionId
     std::vector<ConnectionId> freeIds_;
-    int admitted_ = 0;     // connections admitted (not turned away)
-    int turningAway_ = 0;  // connections being told the server is full
+    std::uint64_t accepted_ = 0;         // connections so far: each one's number in the log
+    int admitted_ = 0;                   // connections admitted (not turned away)
+    int turningAway_ = 0;               // turned-away connections held open for their notice
     bool acceptFailing_ = false;
 
-    std::vector<ConnectionId> toFlush_;   // connections with output queued this turn
+    std::vector<ConnectionId> toFlush_;   // connections with output queued in this event
     std::vector<ConnectionId> flushing_;  // the list being flushed (kept for its capacity)
-    bool flushPosted_ = false;
     std::vector<ConnectionId> doomed_;
     std::vector<char> readBuffer_;  // shared by all connections: one read at a time
 };

@@ -15,7 +15,7 @@
 namespace {
 
 // Descriptors kept free for the listener, the event loop and turned-away clients.
-constexpr rlim_t kSpareDescriptors = 96;
+constexpr rlim_t kSpareDescriptors = server::TowerServer::kSpareDescriptors;
 
 // Raises the open-file limit as far as the system allows for the connections
 // asked for, and lowers the connection limit to what fits, so that clients

@@ -35,14 +35,22 @@ public:
     std::vector<server::OutputQueue> queues;
 };
 
+// The rate limit on strikes is checked as in the server, with a rate so high
+// that the benchmark's stream of strikes never meets it.
+server::HallLimits Limits() {
+    server::HallLimits limits;
+    limits.strikes = {1'000'000'000, 1'000'000'000};
+    return limits;
+}
+
 // A hall with one tower of `ringers` connections (ids 0 to ringers - 1), ringer
 // i on bell i + 1, everybody's greeting output already drained.
 struct Tower {
-    explicit Tower(int ringers) : log(true, nowhere.get()), hall(outbox, log, {}) {
+    explicit Tower(int ringers) : log(true, nowhere.get()), digest(log), hall(outbox, log, digest, clock, Limits()) {
         for (int i = 0; i < ringers; ++i) {
             const auto id = static_cast<server::ConnectionId>(i);
             const std::string name = "ringer-" + std::to_string(i + 1);
-            hall.Connect(id);
+            hall.Connect(id, id + 1);
             hall.Receive(id, msg::Hello().Bytes());
             hall.Receive(id, (i == 0 ? msg::StartTower("bench", "", name) : msg::JoinTower("bench", name)).Bytes());
         }
@@ -58,6 +66,8 @@ struct Tower {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> nowhere{std::fopen("/dev/null", "w"), &std::fclose};
     QueueOutbox outbox;
     server::Log log;
+    server::LogDigest digest;
+    server::SteadyClock clock;
     server::TowerHall hall;
 };
 
