@@ -9,7 +9,8 @@ namespace {
 class MalformedInput : public ServerTest {
 protected:
     void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(StartServer({"--hello-timeout", "1"}));
+        // No rate limit: a burst of 500 strikes in one write is part of the test.
+        ASSERT_NO_FATAL_FAILURE(StartServer({"--hello-timeout", "1", "--strike-rate", "0"}));
         ann_ = Enter("St Mary", "Ann", true, 1);
         ben_ = Enter("St Mary", "Ben", false, 2);
         ASSERT_EQ(NextRecord(ann_).name, "Ben");

@@ -8,7 +8,9 @@ namespace {
 class SlowConsumer : public ServerTest {};
 
 TEST_F(SlowConsumer, IsDisconnectedWhileTheOthersReceiveEveryMessage) {
-    ASSERT_NO_FATAL_FAILURE(StartServer({"--output-cap-kib", "64", "--max-towers", "10"}));
+    // No rate limits: Ann floods on purpose, to fill the slow reader's queue.
+    ASSERT_NO_FATAL_FAILURE(
+        StartServer({"--output-cap-kib", "64", "--max-towers", "10", "--chat-rate", "0", "--strike-rate", "0"}));
     TestClient ann = Enter("St Mary", "Ann", true, 1);
     TestClient ben = Enter("St Mary", "Ben", false, 2);
     ASSERT_EQ(NextRecord(ann).name, "Ben");
