@@ -26,6 +26,7 @@ TestClient& TestClient::operator=(TestClient&& other) noexcept {
         Close();
         fd_ = std::exchange(other.fd_, -1);
         receiveBufferSize_ = other.receiveBufferSize_;
+        sourceAddress_ = std::move(other.sourceAddress_);
         serverClosed_ = other.serverClosed_;
         buffer_ = std::move(other.buffer_);
     }
@@ -40,6 +41,15 @@ bool TestClient::Connect(std::uint16_t port) {
     ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     if (receiveBufferSize_ > 0)
         ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBufferSize_, sizeof receiveBufferSize_);
+    if (!sourceAddress_.empty()) {
+        sockaddr_in source{};
+        source.sin_family = AF_INET;
+        if (::inet_pton(AF_INET, sourceAddress_.c_str(), &source.sin_addr) != 1 ||
+            ::bind(fd_, reinterpret_cast<const sockaddr*>(&source), sizeof source) != 0) {
+            Close();
+            return false;
+        }
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);

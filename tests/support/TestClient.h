@@ -40,6 +40,10 @@ public:
     // so that a client that stops reading backs up quickly. Call before Connect.
     void SetReceiveBufferSize(int bytes) { receiveBufferSize_ = bytes; }
 
+    // Connects from this loopback address (127.0.0.2, ...) instead of the
+    // kernel's choice, to play a client at another address. Call before Connect.
+    void SetSourceAddress(std::string address) { sourceAddress_ = std::move(address); }
+
     // Connects to 127.0.0.1:port with TCP_NODELAY; false when that fails.
     bool Connect(std::uint16_t port);
     bool Connected() const { return fd_ >= 0; }
@@ -70,6 +74,7 @@ private:
 
     int fd_ = -1;
     int receiveBufferSize_ = 0;
+    std::string sourceAddress_;  // empty: the kernel chooses
     bool serverClosed_ = false;
     std::string buffer_;  // bytes received and not yet taken out as messages
 };

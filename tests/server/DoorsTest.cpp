@@ -1,0 +1,113 @@
+// Who gets in and who is shown out: the limit per address, the deadline for
+// entering a tower, and the notice every turned-away connection gets.
+#include <thread>
+
+#include "tests/server/ServerFixture.h"
+
+namespace servertest {
+namespace {
+
+class Doors : public ServerTest {
+protected:
+    // The next message is a notice holding `text`, and then the server closes.
+    static void ExpectNoticeAndClose(TestClient& client, const std::string& text) {
+        const auto notice = client.Receive();
+        ASSERT_TRUE(notice.has_value()) << "no notice before " << text;
+        ASSERT_EQ(msg::TypeOf(*notice), wire::serverNotice::kType);
+        EXPECT_NE(notice->GetString(wire::serverNotice::kText).find(text), std::string::npos)
+            << notice->GetString(wire::serverNotice::kText);
+        EXPECT_TRUE(client.WaitForServerClose());
+    }
+
+    static int Count(const std::string& text, const std::string& part) {
+        int count = 0;
+        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+        return count;
+    }
+};
+
+TEST_F(Doors, HelloOnlyConnectionsFromOneAddressCannotKeepOutARingerFromAnother) {
+    ASSERT_NO_FATAL_FAILURE(StartServer({"--max-per-address", "3", "--max-connections", "4"}));
+    // Someone at 127.0.0.2 opens connection after connection and says only Hello.
+    std::vector<TestClient> squatters;
+    for (int i = 0; i < 3; ++i) {
+        TestClient squatter;
+        squatter.SetSourceAddress("127.0.0.2");
+        Greet(squatter);
+        squatters.push_back(std::move(squatter));
+    }
+    TestClient oneTooMany;
+    oneTooMany.SetSourceAddress("127.0.0.2");
+    ASSERT_TRUE(oneTooMany.Connect(server_.Port()));
+    oneTooMany.Send(msg::Hello());
+    ExpectNoticeAndClose(oneTooMany, "Too many connections from your address");
+
+    // The ringer at 127.0.0.1 gets in and rings; the squatters are still there.
+    TestClient ann = Enter("St Mary", "Ann", true, 1);
+    Allocate(ann, {&ann}, 1, "Ann", "1", true);
+    ann.Send(msg::Strike(1, 0, 1, 0));
+    EXPECT_TRUE(ann.ReceiveType(wire::strike::kType).has_value());
+    for (TestClient& squatter : squatters) EXPECT_FALSE(squatter.ServerClosed());
+
+    // The server-wide limit still holds for everyone else.
+    TestClient ben;
+    ASSERT_TRUE(ben.Connect(server_.Port()));
+    ExpectNoticeAndClose(ben, "The server is full");
+    EXPECT_TRUE(server_.WaitForLog("turned away: 3 connections from one address is the limit"));
+}
+
+TEST_F(Doors, TheJoinDeadlineShowsOutALingeringConnectionAndSparesASilentRinger) {
+    ASSERT_NO_FATAL_FAILURE(StartServer({"--join-timeout", "1"}));
+    TestClient ann = Enter("St Mary", "Ann", true, 1);
+    TestClient lingerer;
+    Greet(lingerer);
+    const auto start = std::chrono::steady_clock::now();
+    ExpectNoticeAndClose(lingerer, "You did not join a tower in time");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+    EXPECT_TRUE(server_.WaitForLog("in no tower 1 s after Hello"));
+
+    // Ann has said nothing since entering, well past the deadline: she stays
+    // and hears of the next ringer, who may take its time choosing too.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    TestClient ben = Enter("St Mary", "Ben", false, 2);
+    EXPECT_EQ(NextRecord(ann).name, "Ben");
+    ExpectNothingRelayedBefore(ben, {&ann, &ben}, "still here");
+}
+
+TEST_F(Doors, EveryConnectionOfABurstBeyondTheLimitGetsItsNotice) {
+    ASSERT_NO_FATAL_FAILURE(StartServer({"--max-connections", "1"}));
+    TestClient ann = Enter("St Mary", "Ann", true, 1);
+    // More than the server holds open while they read their notices, so some
+    // are closed right after it; each says Hello at once, as a client does.
+    constexpr int kBurst = 300;
+    std::vector<TestClient> turnedAway(kBurst);
+    for (TestClient& client : turnedAway) {
+        ASSERT_TRUE(client.Connect(server_.Port()));
+        client.Send(msg::Hello());
+    }
+    for (int i = 0; i < kBurst; ++i) {
+        SCOPED_TRACE(i);
+        ExpectNoticeAndClose(turnedAway[static_cast<std::size_t>(i)], "The server is full");
+    }
+    // One line in full; the rest are summed up, here when the server stops.
+    ASSERT_EQ(server_.Stop(), 0);
+    const std::string log = server_.Log();
+    EXPECT_EQ(Count(log, "turned away: 1 connections is the limit"), 1) << log;
+    EXPECT_EQ(Count(log, std::to_string(kBurst - 1) + " more connections turned away: the server is full"), 1) << log;
+}
+
+TEST_F(Doors, ConnectionsAreNamedInTheLogByNumbersNeverReused) {
+    ASSERT_NO_FATAL_FAILURE(StartServer());
+    for (int i = 0; i < 3; ++i) {
+        TestClient client;
+        Greet(client);
+    }
+    // Each of the three has left before the next came, yet nobody is "#1" twice.
+    TestClient ann = Enter("St Mary", "Ann", true, 1);
+    EXPECT_TRUE(server_.WaitForLog("#4 \"Ann\" started tower \"St Mary\""));
+    const std::string log = server_.Log();
+    for (const char* tag : {"#1 ", "#2 ", "#3 ", "#4 "}) EXPECT_EQ(Count(log, std::string(tag) + "connected"), 1) << log;
+}
+
+}  // namespace
+}  // namespace servertest

@@ -1,0 +1,162 @@
+// A member who floods the tower is held to the rate limits, and nobody else
+// pays for it: a member reading at a normal pace stays and loses nothing.
+#include <sys/socket.h>
+
+#include <thread>
+
+#include "net/Framing.h"
+#include "tests/server/ServerFixture.h"
+
+namespace servertest {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// Reads a connection at a set pace, as a member on a slow line would:
+// at most `bytesPerTick` each time Tick is called.
+class PacedReader {
+public:
+    PacedReader(TestClient& client, std::size_t bytesPerTick) : client_(client), bytesPerTick_(bytesPerTick) {}
+
+    // Takes in what the pace allows and hands each whole message to `onMessage`.
+    template <typename OnMessage>
+    void Tick(OnMessage&& onMessage) {
+        char block[64 * 1024];
+        const ssize_t n = ::recv(client_.Descriptor(), block, std::min(sizeof block, bytesPerTick_), MSG_DONTWAIT);
+        if (n == 0) closed_ = true;
+        if (n <= 0) return;
+        input_.append(block, static_cast<std::size_t>(n));
+        const auto run = wire::ForEachFrame(input_, wire::FrameRules{2, 0xFFFF}, [&](std::string_view message) {
+            onMessage(MessageBuffer(message));
+        });
+        input_.erase(0, run.consumed);
+    }
+    bool Closed() const { return closed_; }
+
+private:
+    TestClient& client_;
+    std::size_t bytesPerTick_;
+    std::string input_;
+    bool closed_ = false;
+};
+
+class Flood : public ServerTest {
+protected:
+    static int Count(const std::string& text, const std::string& part) {
+        int count = 0;
+        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+        return count;
+    }
+};
+
+TEST_F(Flood, AChatFloodIsCutToTheRateAndAMemberReadingAt100KiBPerSecondLosesNothing) {
+    // A small output cap, so that without the limit the flood would cut Ray off.
+    ASSERT_NO_FATAL_FAILURE(StartServer({"--chat-rate", "5", "--chat-burst", "20", "--output-cap-kib", "16",
+                                         "--max-towers", "10"}));
+    TestClient ann = Enter("St Mary", "Ann", true, 1);
+    TestClient ray;  // with a small kernel buffer, so the server's queue is what fills
+    ray.SetReceiveBufferSize(4096);
+    Greet(ray);
+    ray.Send(msg::JoinTower("St Mary", "Ray"));
+    ASSERT_TRUE(ray.ReceiveType(wire::towerEntered::kType).has_value());
+    for (const char* present : {"Ann", "Ray"}) ASSERT_EQ(NextRecord(ray).name, present);
+    TestClient flo = Enter("St Mary", "Flo", false, 3);
+    ASSERT_EQ(NextRecord(ann).name, "Ray");
+    ASSERT_EQ(NextRecord(ann).name, "Flo");
+    ASSERT_EQ(NextRecord(ray).name, "Flo");
+    Allocate(ann, {&ann, &ray, &flo}, 3, "Ann", "1", true);
+
+    // Flo sends a line every millisecond, Ann strikes every 100 ms, and Ray
+    // reads 1 KiB every 10 ms: 100 KiB/s.
+    PacedReader reader(ray, 1024);
+    int linesFromFlo = 0;
+    int strikesSeen = 0;
+    bool strikesInOrder = true;
+    bool doneSeen = false;
+    const auto onMessage = [&](const MessageBuffer& message) {
+        const auto type = msg::TypeOf(message);
+        if (type == wire::strike::kType) {
+            strikesInOrder = strikesInOrder && message.GetU16(wire::strike::kSequence) == strikesSeen + 1;
+            ++strikesSeen;
+        } else if (type == wire::chat::kType) {
+            const std::string from = message.GetString(wire::chat::kName);
+            if (from == "Flo") ++linesFromFlo;
+            if (from == "Ann" && message.GetString(wire::chat::kText) == "done") doneSeen = true;
+        } else {
+            ADD_FAILURE() << "Ray got message type " << type;
+        }
+    };
+    constexpr int kLines = 2000;
+    int strikesSent = 0;
+    const auto start = Clock::now();
+    for (int line = 1; line <= kLines; ++line) {
+        ASSERT_TRUE(flo.Send(msg::Chat("Flo", "line " + std::to_string(line))));
+        if (line % 100 == 0) {
+            ++strikesSent;
+            ann.Send(msg::Strike(1, strikesSent % 2, strikesSent, 0));
+        }
+        if (line % 10 == 0) reader.Tick(onMessage);
+        std::this_thread::sleep_for(1ms);
+    }
+    const double floodSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+    ann.Send(msg::Chat("Ann", "done"));
+    for (const auto until = Clock::now() + 5s; !doneSeen && !reader.Closed() && Clock::now() < until;) {
+        reader.Tick(onMessage);
+        std::this_thread::sleep_for(10ms);
+    }
+
+    ASSERT_TRUE(doneSeen) << "Ray was cut off or lost messages";
+    EXPECT_EQ(strikesSeen, strikesSent);
+    EXPECT_TRUE(strikesInOrder);
+    // The burst, then 5 a second: far fewer than were sent.
+    EXPECT_GE(linesFromFlo, 20);
+    EXPECT_LE(linesFromFlo, 20 + static_cast<int>(5 * floodSeconds) + 1) << "over " << floodSeconds << " s";
+    // Flo hears exactly what was relayed: Ray lost none of it.
+    int echoed = 0;
+    for (;;) {
+        const auto message = flo.ReceiveType(wire::chat::kType);
+        ASSERT_TRUE(message.has_value());
+        if (message->GetString(wire::chat::kName) == "Ann") break;
+        ++echoed;
+    }
+    EXPECT_EQ(linesFromFlo, echoed);
+    // One flood, one line in the log.
+    EXPECT_EQ(Count(server_.Log(), "sends chat lines and calls faster than 5 a second (bursts of 20)"), 1)
+        << server_.Log();
+}
+
+TEST_F(Flood, StrikesBeyondTheirBoundAreDroppedAndTheRestGoOutInOrder) {
+    ASSERT_NO_FATAL_FAILURE(StartServer({"--strike-rate", "10", "--strike-burst", "5"}));
+    TestClient ann = Enter("St Mary", "Ann", true, 1);
+    TestClient ben = Enter("St Mary", "Ben", false, 2);
+    ASSERT_EQ(NextRecord(ann).name, "Ben");
+    Allocate(ann, {&ann, &ben}, 2, "Ann", "1", true);
+
+    std::string burst;
+    for (int sequence = 1; sequence <= 50; ++sequence) burst += msg::Strike(1, sequence % 2, sequence, 0).Bytes();
+    ASSERT_TRUE(ann.SendRaw(burst));
+    for (TestClient* client : {&ann, &ben}) {
+        for (int sequence = 1; sequence <= 5; ++sequence) {
+            const auto strike = client->Receive();
+            ASSERT_TRUE(strike.has_value());
+            ASSERT_EQ(msg::TypeOf(*strike), wire::strike::kType);
+            EXPECT_EQ(strike->GetU16(wire::strike::kSequence), sequence);
+        }
+    }
+    ExpectNothingRelayedBefore(ann, {&ann, &ben}, "after the burst");
+    // Tokens come back at the rate: a strike a tenth of a second later passes.
+    std::this_thread::sleep_for(150ms);
+    ann.Send(msg::Strike(1, 1, 51, 0));
+    for (TestClient* client : {&ann, &ben}) {
+        const auto strike = client->Receive();
+        ASSERT_TRUE(strike.has_value());
+        EXPECT_EQ(strike->GetU16(wire::strike::kSequence), 51);
+    }
+    EXPECT_TRUE(server_.WaitForLog("sends strikes faster than 10 a second (bursts of 5)"));
+    ann.Close();
+    EXPECT_TRUE(server_.WaitForLog("(0 messages refused, 45 beyond the rate limits)"));
+}
+
+}  // namespace
+}  // namespace servertest
