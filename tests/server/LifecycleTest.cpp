@@ -1,5 +1,12 @@
-// Leaving, empty towers, the connection limit, shutting down and the command line.
+// Leaving, empty towers, the connection limit, shutting down, SIGHUP and the command line.
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 
 #include "tests/server/ServerFixture.h"
 
@@ -86,6 +93,66 @@ TEST_F(Lifecycle, SigtermAndSigintEndTheServerCleanly) {
     }
 }
 
+TEST_F(Lifecycle, SighupReopensTheLogFileAndTheServerGoesOn) {
+    ASSERT_NO_FATAL_FAILURE(StartServer());
+    TestClient ann = Enter("St Mary", "Ann", true, 1);
+    // Rotate the log as logrotate does: rename it away, then SIGHUP.
+    char path[4096];
+    const std::string link = "/proc/" + std::to_string(server_.Pid()) + "/fd/2";
+    const ssize_t length = ::readlink(link.c_str(), path, sizeof path - 1);
+    ASSERT_GT(length, 0);
+    const std::string logPath(path, static_cast<std::size_t>(length));
+    const std::string rotated = logPath + ".1";
+    ASSERT_EQ(std::rename(logPath.c_str(), rotated.c_str()), 0);
+    ASSERT_EQ(::kill(server_.Pid(), SIGHUP), 0);
+
+    // The new file at the old path holds what came after; Ann rings on.
+    EXPECT_TRUE(server_.WaitForLog("SIGHUP: reopened the log file " + logPath));
+    TestClient ben = Enter("St Mary", "Ben", false, 2);
+    EXPECT_EQ(NextRecord(ann).name, "Ben");
+    EXPECT_TRUE(server_.WaitForLog("\"Ben\" joined tower"));
+    EXPECT_EQ(server_.Log().find("\"Ann\" started tower"), std::string::npos) << "the old lines are in the new file";
+    std::ifstream old(rotated);
+    const std::string oldLog((std::istreambuf_iterator<char>(old)), std::istreambuf_iterator<char>());
+    EXPECT_NE(oldLog.find("\"Ann\" started tower"), std::string::npos) << oldLog;
+    std::remove(rotated.c_str());
+}
+
+TEST(ServerSighup, WithTheLogOnAPipeIsIgnored) {
+    // stderr on a pipe: nothing to reopen, and the server keeps running.
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::dup2(fds[1], STDERR_FILENO);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        ::execl(TOLMER_SERVER_BINARY, TOLMER_SERVER_BINARY, "--bind", "127.0.0.1", "--port", "0", nullptr);
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    std::string log;
+    const auto readUntil = [&](const std::string& text) {
+        char block[4096];
+        pollfd waiting{fds[0], POLLIN, 0};
+        while (log.find(text) == std::string::npos && ::poll(&waiting, 1, 5000) > 0) {
+            const ssize_t n = ::read(fds[0], block, sizeof block);
+            if (n <= 0) break;
+            log.append(block, static_cast<std::size_t>(n));
+        }
+        return log.find(text) != std::string::npos;
+    };
+    ASSERT_TRUE(readUntil("listening on"));
+    ::kill(pid, SIGHUP);
+    EXPECT_TRUE(readUntil("SIGHUP: the log is not a file: nothing to reopen")) << log;
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;
+    ::close(fds[0]);
+}
+
 TEST_F(Lifecycle, TheLogStampsEachEventWithUtcTimeAndQuietKeepsOnlyWarnings) {
     ASSERT_NO_FATAL_FAILURE(StartServer({"--quiet"}));
     TestClient ann = Enter("St Mary", "Ann", true, 1);
@@ -107,8 +174,9 @@ TEST_F(Lifecycle, TheLogStampsEachEventWithUtcTimeAndQuietKeepsOnlyWarnings) {
 TEST(ServerCommandLine, HelpVersionAndBadOptions) {
     const auto help = testsupport::RunProgram(TOLMER_SERVER_BINARY, {"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* flag : {"--port", "--bind", "--max-connections", "--max-towers", "--max-ringers",
-                             "--output-cap-kib", "--hello-timeout", "--quiet", "--version"})
+    for (const char* flag : {"--port", "--bind", "--max-connections", "--max-per-address", "--max-towers",
+                             "--max-ringers", "--output-cap-kib", "--hello-timeout", "--join-timeout", "--chat-rate",
+                             "--chat-burst", "--strike-rate", "--strike-burst", "--quiet", "--version"})
         EXPECT_NE(help.out.find(flag), std::string::npos) << flag;
 
     const auto version = testsupport::RunProgram(TOLMER_SERVER_BINARY, {"--version"});
