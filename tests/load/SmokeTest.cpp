@@ -1,8 +1,9 @@
-// A short run of tolmer-load against the real tower server: every strike of
+// Short runs of tolmer-load against the real tower server: every strike of
 // every ringer reaches every ringer of its tower, once and in order.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/load/LoadJson.h"
 #include "tests/support/ServerProcess.h"
@@ -29,6 +30,29 @@ TEST(LoadSmoke, EveryStrikeReachesEveryRingerOfItsTower) {
     // The server's figures come from /proc by its pid.
     EXPECT_GE(loadtest::JsonNumber(json, "server_cpu_s"), 0) << json;
     EXPECT_GT(loadtest::JsonNumber(json, "server_peak_rss_kib"), 0) << json;
+    EXPECT_EQ(server.Stop(), 0) << server.Log();
+}
+
+TEST(LoadSmoke, SourceAddressesSpreadTheRingersOverSeveralAddresses) {
+    // Five connections per address: twenty ringers get in only when spread over four.
+    testsupport::ServerProcess server;
+    ASSERT_TRUE(server.Start(TOLMER_SERVER_BINARY, {"--max-per-address", "5"})) << server.Error();
+    const std::vector<std::string> args{"--port", std::to_string(server.Port()), "--towers", "4", "--ringers", "5",
+                                        "--rate", "2", "--duration", "1", "--drain", "2", "--setup-timeout", "20"};
+    auto spread = args;
+    spread.insert(spread.end(), {"--sources", "4"});
+    const auto run = testsupport::RunProgram(TOLMER_LOAD_BINARY, spread, std::chrono::seconds(60));
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err << server.Log();
+    const auto json = loadtest::JsonLine(run.out);
+    EXPECT_EQ(loadtest::JsonNumber(json, "sources"), 4) << json;
+    EXPECT_EQ(loadtest::JsonNumber(json, "lost"), 0) << json;
+    for (const char* address : {"127.0.0.2:", "127.0.0.3:", "127.0.0.4:"})
+        EXPECT_NE(server.Log().find(std::string("connected from ") + address), std::string::npos) << address;
+
+    // From one address, the sixth ringer is turned away and the run cannot be made.
+    const auto crowded = testsupport::RunProgram(TOLMER_LOAD_BINARY, args, std::chrono::seconds(60));
+    EXPECT_EQ(crowded.exitCode, 2) << crowded.out;
+    EXPECT_NE(crowded.err.find("Too many connections from your address"), std::string::npos) << crowded.err;
     EXPECT_EQ(server.Stop(), 0) << server.Log();
 }
 

@@ -15,6 +15,9 @@ const char* const kUsage =
     "                                relay of its own unless --port is given)\n"
     "  --host ADDR        IPv4 address of the relay (default 127.0.0.1)\n"
     "  --port N           its port (default 17481 for tolmer, 6379 for redis)\n"
+    "  --sources N        spread the connections over source addresses 127.0.0.1\n"
+    "                     to 127.0.0.N, for more than one address's ports allow\n"
+    "                     (default 1: the kernel's choice; a loopback --host only)\n"
     "  --towers N         towers (default 1)\n"
     "  --ringers M        ringers per tower, one bell each, 1 to 12 (default 8)\n"
     "  --rate R           strikes per second per ringer (default 0.5)\n"
@@ -77,6 +80,8 @@ std::string CheckRanges(const LoadOptions& o) {
     if (!(o.setupTimeout > 0 && o.setupTimeout <= 3600)) return "--setup-timeout must be above 0 and at most 3600";
     if (o.port < 0 || o.port > 65535) return "--port must be 1 to 65535";
     if (o.serverPid < 0) return "--server-pid must be a process id";
+    if (o.sources < 1 || o.sources > 254) return "--sources must be 1 to 254";
+    if (o.sources > 1 && !o.host.starts_with("127.")) return "--sources needs a loopback --host (127.x.x.x)";
     return {};
 }
 
@@ -100,6 +105,7 @@ ParseResult ParseOptions(int argc, const char* const* argv, LoadOptions& options
         if (flag == "--backend") ok = ParseBackend(value, options.backend);
         else if (flag == "--host") options.host = value;
         else if (flag == "--port") ok = ParseNumber(value, options.port) && options.port > 0;
+        else if (flag == "--sources") ok = ParseNumber(value, options.sources);
         else if (flag == "--towers") ok = ParseNumber(value, options.towers);
         else if (flag == "--ringers") ok = ParseNumber(value, options.ringers);
         else if (flag == "--rate") ok = ParseNumber(value, options.rate);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "net/Wire.h"
+#include "tools/load/SourceAddress.h"
 
 namespace load {
 
@@ -220,6 +221,10 @@ private:
         }
         const int one = 1;
         setsockopt(client.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        if (options_.sources > 1) {
+            const auto index = static_cast<int>(&client - clients_.data());
+            if (auto problem = BindSource(client.fd, index, options_.sources); !problem.empty()) return Fail(problem);
+        }
         if (connect(client.fd, reinterpret_cast<const sockaddr*>(&address_), sizeof address_) != 0 &&
             errno != EINPROGRESS) {
             Fail("connect to " + options_.host + ":" + std::to_string(options_.port) + ": " + std::strerror(errno));

@@ -72,10 +72,10 @@ std::string FormatTable(const LoadOptions& o, const RunResult& r) {
 std::string FormatJson(const LoadOptions& o, const RunResult& r) {
     const auto& f = r.faults;
     std::string json = Format(
-        "{\"backend\":\"%s\",\"towers\":%d,\"ringers\":%d,\"connections\":%d,\"rate\":%g,\"jitter\":%g,"
+        "{\"backend\":\"%s\",\"sources\":%d,\"towers\":%d,\"ringers\":%d,\"connections\":%d,\"rate\":%g,\"jitter\":%g,"
         "\"duration_s\":%g,\"setup_s\":%.2f,\"run_s\":%.2f,\"strikes\":%llu,\"expected\":%llu,\"delivered\":%llu,"
         "\"lost\":%llu,\"duplicates\":%llu,\"reordered\":%llu,\"unknown\":%llu,",
-        BackendName(o.backend), o.towers, o.ringers, Connections(o), o.rate, o.jitter, o.duration, r.setupSeconds,
+        BackendName(o.backend), o.sources, o.towers, o.ringers, Connections(o), o.rate, o.jitter, o.duration, r.setupSeconds,
         r.runSeconds, static_cast<unsigned long long>(r.strikes), static_cast<unsigned long long>(r.expected),
         static_cast<unsigned long long>(r.delivered), static_cast<unsigned long long>(f.lost),
         static_cast<unsigned long long>(f.duplicates), static_cast<unsigned long long>(f.reordered),
