@@ -14,7 +14,8 @@
 # RELAY_STRESS_DURATION (seconds of each stress run, default 10),
 # RELAY_ROUNDS (runs per target at each level, default 3),
 # RELAY_SCALE_LEVELS (ringers in each scaling run, default
-# "8000 16000 24000 32000 40000 50000"), RELAY_SCALE_DURATION (seconds of
+# "8000 12000 16000 24000 32000 40000 50000"; sizes beyond what one process's
+# open-file limit allows are replaced by that largest size), RELAY_SCALE_DURATION (seconds of
 # each, default 20), RELAY_SOURCES (loopback source addresses the ringers are
 # spread over in the scaling runs, default 8),
 # RELAY_NICE (niceness of the benchmark's scheduling group, default -10, so
@@ -26,7 +27,7 @@ RESULTS=$ROOT/bench/results
 DURATION=${RELAY_DURATION:-30}
 STRESS_DURATION=${RELAY_STRESS_DURATION:-10}
 ROUNDS=${RELAY_ROUNDS:-3}
-SCALE_LEVELS=${RELAY_SCALE_LEVELS:-8000 16000 24000 32000 40000 50000}
+SCALE_LEVELS=${RELAY_SCALE_LEVELS:-8000 12000 16000 24000 32000 40000 50000}
 SCALE_DURATION=${RELAY_SCALE_DURATION:-20}
 SOURCES=${RELAY_SOURCES:-8}
 TOWERS=1000
@@ -76,6 +77,11 @@ trap 'stop_server; restore_priority; rm -rf "$WORK"' EXIT
 # root may raise the hard limit up to the kernel's ceiling.
 ulimit -Hn "$(cat /proc/sys/fs/nr_open)" 2>/dev/null || true
 ulimit -n "$(ulimit -Hn)"
+FD_LIMIT=$(ulimit -Hn)
+# The most ringers that fit: tolmer-server keeps 352 descriptors aside for
+# turned-away clients and its own, tolmer-load 64; whole towers only.
+SCALE_CAP=$(( (FD_LIMIT - 352 - 64) / RINGERS * RINGERS ))
+SCALE_SIZES=$(for n in $SCALE_LEVELS; do echo $(( n < SCALE_CAP ? n : SCALE_CAP )); done | sort -n | uniq | tr '\n' ' ')
 
 # start_tolmer [TOWERS]: every ringer comes from a few loopback addresses, so
 # the benchmark lifts the limit per address; strikes stay under their bound.
@@ -212,13 +218,14 @@ rounds stress "$STRESS" "$STRESS_DURATION"
 LOAD_STRESS=$(cut -d' ' -f1-3 /proc/loadavg)
 
 echo "== scaling: ringers in towers of $RINGERS at $REALISTIC_RATE strikes/s, over $SOURCES source addresses"
-for ringers in $SCALE_LEVELS; do
+echo "   sizes $SCALE_SIZES(open-file limit $FD_LIMIT per process)"
+for ringers in $SCALE_SIZES; do
   for backend in tolmer floor; do
     echo "-- $ringers ringers: $backend (load average $(cut -d' ' -f1 /proc/loadavg))"
     run "$backend" "$REALISTIC_RATE" "$SCALE_DURATION" "scale-$ringers-$backend" $((ringers / RINGERS)) "$SOURCES"
   done
 done
-SCALE_JSON=$(for ringers in $SCALE_LEVELS; do
+SCALE_JSON=$(for ringers in $SCALE_SIZES; do
   jq -n --argjson n "$ringers" --slurpfile t "$WORK/scale-$ringers-tolmer.json" \
     --slurpfile f "$WORK/scale-$ringers-floor.json" '{ringers: $n, tolmer: $t[0], floor: $f[0]}'
 done | jq -s .)
@@ -240,7 +247,8 @@ jq -n \
     p99_limit_us: $p99limit, rounds: $rounds,
     realistic: {runs: $realistic},
     stress: {tolmer_rate: $tolmerStress, redis_rate: $redisStress, runs: $stress},
-    scaling: {rate: '"$REALISTIC_RATE"', levels: $scaling}}' >"$RESULTS/relay.json"
+    scaling: {rate: '"$REALISTIC_RATE"', asked: "'"$SCALE_LEVELS"'", fd_limit: '"$FD_LIMIT"',
+              largest_that_fits: '"$SCALE_CAP"', levels: $scaling}}' >"$RESULTS/relay.json"
 jq -r -f "$ROOT/bench/relay/table.jq" "$RESULTS/relay.json" >"$RESULTS/relay.md"
 echo
 cat "$RESULTS/relay.md"

@@ -3,6 +3,7 @@
 def fmt: if . == null then "–" elif (. | type) == "number" then (. * 10 | round / 10 | tostring) else tostring end;
 def ratio(a; b): if a == null or b == null or b == 0 then "–" else ((a / b) * 100 | round / 100 | tostring) + "x" end;
 def faults: if .lost == null then null else ((.lost // 0) + (.duplicates // 0) + (.reordered // 0) + (.unknown // 0)) end;
+def faultsum: map(faults) | if any(. == null) then "a run failed" else add end;
 def mib: if . == null then null else . / 1024 end;
 def p99: .fanout_us.p99 // null;
 
@@ -24,7 +25,7 @@ def table($runs):
   | "| | tolmer-server | Redis | floor | tolmer / Redis | tolmer / floor |",
   "|---|---:|---:|---:|---:|---:|",
   "| **fan-out p99 (µs), median (range) of \($runs.tolmer | length) runs** | \($runs.tolmer | spread) | \($runs.redis | spread) | \($runs.floor | spread) | \(ratio($m.tolmer | p99; $m.redis | p99)) | \(ratio($m.tolmer | p99; $m.floor | p99)) |",
-  "| lost + duplicated + reordered + unknown, all runs | \($runs.tolmer | map(faults) | add | fmt) | \($runs.redis | map(faults) | add | fmt) | \($runs.floor | map(faults) | add | fmt) | – | – |",
+  "| lost + duplicated + reordered + unknown, all runs | \($runs.tolmer | faultsum | fmt) | \($runs.redis | faultsum | fmt) | \($runs.floor | faultsum | fmt) | – | – |",
   ($m | row("strikes sent"; .strikes)),
   ($m | row("deliveries expected"; .expected)),
   ($m | row("deliveries received"; .delivered)),
@@ -91,6 +92,9 @@ def scale_row($limit):
   ($scale.levels[] | scale_row($limit)),
   "",
   "Most ringers held by tolmer-server: **\($most // "none")**; by the floor: \($floorMost // "none").",
+  (if ($scale.asked | split(" ") | map(select(. != "") | tonumber) | max) > $scale.largest_that_fits then
+    "Sizes asked for: \($scale.asked). Larger sizes than \($scale.largest_that_fits) were not tried: a process may hold at most \($scale.fd_limit) open files here (the hard limit, which this machine does not let even root raise), and tolmer-server needs one per ringer plus 352, tolmer-load one plus 64."
+   else empty end),
   ($scale.levels[] | select(.tolmer.error != null or .floor.error != null)
    | "At \(.ringers): \([.tolmer.error, .floor.error] | map(select(. != null) | gsub("\n"; " ")) | join("; "))"),
   "",
@@ -98,8 +102,8 @@ def scale_row($limit):
   "",
   "| target | figure | |",
   "|---|---|---|",
-  "| no loss at the realistic level, every run | faults: \($real.tolmer | map(faults) | add | fmt) | \(verdict($real.tolmer | nofaults)) |",
-  "| no loss at the stress level, every run | faults: \($stress.runs.tolmer | map(faults) | add | fmt) | \(verdict($stress.runs.tolmer | nofaults)) |",
+  "| no loss at the realistic level, every run | faults: \($real.tolmer | faultsum | fmt) | \(verdict($real.tolmer | nofaults)) |",
+  "| no loss at the stress level, every run | faults: \($stress.runs.tolmer | faultsum | fmt) | \(verdict($stress.runs.tolmer | nofaults)) |",
   "| realistic p99 fan-out at most 1.1x the floor's (medians) | \($tp99 | fmt) µs against \($fp99 | fmt) µs: \(ratio($tp99; $fp99)) | \(verdict(if $tp99 == null or $fp99 == null then null else $tp99 <= 1.1 * $fp99 end)) |",
   "| stress p99 fan-out at most 1.5x the floor's (medians) | \($stp99 | fmt) µs against \($sfp99 | fmt) µs: \(ratio($stp99; $sfp99)) | \(verdict(if $stp99 == null or $sfp99 == null then null else $stp99 <= 1.5 * $sfp99 end)) |",
   "| realistic p99 fan-out below Redis's (medians) | \($tp99 | fmt) µs against \($rp99 | fmt) µs: \(ratio($tp99; $rp99)) | \(verdict(if $tp99 == null or $rp99 == null then null else $tp99 < $rp99 end)) |",
