@@ -206,6 +206,7 @@ void TowerHall::OnRingerInfo(ConnectionId id, const wire::RingerInfo& message) {
     const auto mask = BellMask(bells, bellCount);
     if (!mask) return Drop(id, "RingerInfo", "the bell string is not a set of the tower's bells");
     const bool conductor = message.conductor;
+    if (!WithinRate(id, sender.records, limits_.strikes, "ringer records")) return;
 
     Member& ringer = members_[target->second];
     tower.bellCount = static_cast<std::uint16_t>(bellCount);

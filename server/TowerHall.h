@@ -40,7 +40,8 @@ struct HallLimits {
     int maxTowers = 1000;  // at most 32767: the tower count travels as a signed word
     int maxRingersPerTower = 32;
     // Each member's chat lines and calls together, and its strikes: far above
-    // what a person types or rings, so only a flood is held back.
+    // what a person types or rings, so only a flood is held back. Ringer
+    // records (bell allocations) have a bucket of their own at the strikes' rate.
     RateLimit lines{5, 20};
     RateLimit strikes{100, 200};
 };
@@ -97,6 +98,7 @@ private:
         std::uint32_t limited = 0;
         TokenBucket lines;    // chat and calls
         TokenBucket strikes;
+        TokenBucket records;
     };
 
     struct Tower {
