@@ -438,7 +438,8 @@ void TowerServer::Close(ConnectionId id) {
     if (connection.admitted) {
         --admitted_;
         addresses_.Remove(connection.address);
-        std::string line = ConnectionTag(connection.number) + " " + connection.peer + " closed: " + connection.doomReason;
+        std::string line =
+            ConnectionTag(connection.number) + " " + connection.peer + " closed: " + connection.doomReason;
         const auto dropped = hall_.DroppedFrom(id);
         const auto limited = hall_.LimitedFrom(id);
         if (dropped || limited)

@@ -18,12 +18,6 @@ protected:
             << notice->GetString(wire::serverNotice::kText);
         EXPECT_TRUE(client.WaitForServerClose());
     }
-
-    static int Count(const std::string& text, const std::string& part) {
-        int count = 0;
-        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-        return count;
-    }
 };
 
 TEST_F(Doors, HelloOnlyConnectionsFromOneAddressCannotKeepOutARingerFromAnother) {
@@ -92,8 +86,9 @@ TEST_F(Doors, EveryConnectionOfABurstBeyondTheLimitGetsItsNotice) {
     // One line in full; the rest are summed up, here when the server stops.
     ASSERT_EQ(server_.Stop(), 0);
     const std::string log = server_.Log();
-    EXPECT_EQ(Count(log, "turned away: 1 connections is the limit"), 1) << log;
-    EXPECT_EQ(Count(log, std::to_string(kBurst - 1) + " more connections turned away: the server is full"), 1) << log;
+    EXPECT_EQ(Occurrences(log, "turned away: 1 connections is the limit"), 1) << log;
+    const std::string summary = std::to_string(kBurst - 1) + " more connections turned away: the server is full";
+    EXPECT_EQ(Occurrences(log, summary), 1) << log;
 }
 
 TEST_F(Doors, ConnectionsAreNamedInTheLogByNumbersNeverReused) {
@@ -106,7 +101,8 @@ TEST_F(Doors, ConnectionsAreNamedInTheLogByNumbersNeverReused) {
     TestClient ann = Enter("St Mary", "Ann", true, 1);
     EXPECT_TRUE(server_.WaitForLog("#4 \"Ann\" started tower \"St Mary\""));
     const std::string log = server_.Log();
-    for (const char* tag : {"#1 ", "#2 ", "#3 ", "#4 "}) EXPECT_EQ(Count(log, std::string(tag) + "connected"), 1) << log;
+    for (const char* tag : {"#1 ", "#2 ", "#3 ", "#4 "})
+        EXPECT_EQ(Occurrences(log, std::string(tag) + "connected"), 1) << log;
 }
 
 }  // namespace

@@ -41,17 +41,10 @@ private:
     bool closed_ = false;
 };
 
-class Flood : public ServerTest {
-protected:
-    static int Count(const std::string& text, const std::string& part) {
-        int count = 0;
-        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-        return count;
-    }
-};
+class Flood : public ServerTest {};
 
 TEST_F(Flood, AChatFloodIsCutToTheRateAndAMemberReadingAt100KiBPerSecondLosesNothing) {
-    // A small output cap, so that without the limit the flood would cut Ray off.
+    // A small output cap: whatever the flood left unread for Ray would count against it.
     ASSERT_NO_FATAL_FAILURE(StartServer({"--chat-rate", "5", "--chat-burst", "20", "--output-cap-kib", "16",
                                          "--max-towers", "10"}));
     TestClient ann = Enter("St Mary", "Ann", true, 1);
@@ -124,7 +117,7 @@ TEST_F(Flood, AChatFloodIsCutToTheRateAndAMemberReadingAt100KiBPerSecondLosesNot
     }
     EXPECT_EQ(linesFromFlo, echoed);
     // One flood, one line in the log.
-    EXPECT_EQ(Count(server_.Log(), "sends chat lines and calls faster than 5 a second (bursts of 20)"), 1)
+    EXPECT_EQ(Occurrences(server_.Log(), "sends chat lines and calls faster than 5 a second (bursts of 20)"), 1)
         << server_.Log();
 }
 

@@ -96,6 +96,13 @@ protected:
         }
     }
 
+    // How often `part` occurs in `text`, such as a kind of line in the log.
+    static int Occurrences(const std::string& text, const std::string& part) {
+        int count = 0;
+        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+        return count;
+    }
+
     testsupport::ServerProcess server_;
 };
 
