@@ -13,15 +13,12 @@ std::size_t AddressCounts::KeyHash::operator()(const Key& key) const {
 }
 
 AddressCounts::Key AddressCounts::KeyOf(const asio::ip::address& address) {
-    const asio::ip::address_v6 v6 = address.is_v4()
-                                        ? asio::ip::make_address_v6(asio::ip::v4_mapped, address.to_v4())
-                                        : address.to_v6();
+    const asio::ip::address_v6 v6 =
+        address.is_v4() ? asio::ip::make_address_v6(asio::ip::v4_mapped, address.to_v4()) : address.to_v6();
     return v6.to_bytes();
 }
 
-bool AddressCounts::AtLimit(const asio::ip::address& address) const {
-    return limit_ > 0 && CountOf(address) >= limit_;
-}
+bool AddressCounts::AtLimit(const asio::ip::address& address) const { return limit_ > 0 && CountOf(address) >= limit_; }
 
 void AddressCounts::Add(const asio::ip::address& address) { ++counts_[KeyOf(address)]; }
 

@@ -6,7 +6,7 @@ namespace server {
 namespace {
 
 struct EventKind {
-    bool warning;            // false: logged as info, so hidden by --quiet
+    bool warning;             // false: logged as info, so hidden by --quiet
     std::string_view plural;  // what the summary line counts
 };
 
@@ -31,10 +31,8 @@ void LogDigest::Report(LogEvent event, std::string_view line, Clock::TimePoint n
     }
     if (window.open) Summarise(now);
     window = Window{true, now + kWindow, 0};
-    if (kKinds[index].warning)
-        log_.Warn(line);
-    else
-        log_.Info(line);
+    if (kKinds[index].warning) log_.Warn(line);
+    else log_.Info(line);
 }
 
 void LogDigest::Summarise(Clock::TimePoint now) {
@@ -45,10 +43,8 @@ void LogDigest::Summarise(Clock::TimePoint now) {
         if (window.more == 0) continue;
         const std::string line = std::to_string(window.more) + " more " + std::string(kKinds[index].plural) +
                                  ", in the last " + std::to_string(kWindow.count()) + " s";
-        if (kKinds[index].warning)
-            log_.Warn(line);
-        else
-            log_.Info(line);
+        if (kKinds[index].warning) log_.Warn(line);
+        else log_.Info(line);
     }
 }
 

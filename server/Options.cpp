@@ -125,26 +125,44 @@ std::string UsageText() {
            ");\n"
            "                        more are told the server is full and closed\n"
            "  --max-per-address N   clients connected at once from one IP address\n"
-           "                        (default " + d(defaults.maxPerAddress) + "; 0 for no limit); more are\n"
+           "                        (default " +
+           d(defaults.maxPerAddress) +
+           "; 0 for no limit); more are\n"
            "                        told so and closed\n"
-           "  --max-towers N        towers open at once, 1 to 32767 (default " + d(defaults.maxTowers) + ")\n"
-           "  --max-ringers N       ringers in one tower (default " + d(defaults.maxRingers) + ")\n"
+           "  --max-towers N        towers open at once, 1 to 32767 (default " +
+           d(defaults.maxTowers) +
+           ")\n"
+           "  --max-ringers N       ringers in one tower (default " +
+           d(defaults.maxRingers) +
+           ")\n"
            "  --output-cap-kib N    KiB a client may leave unread before it is\n"
            "                        disconnected (default " +
            d(defaults.outputCapKib) +
            "); raised\n"
            "                        if needed to hold a full tower list\n"
            "  --hello-timeout S     seconds a new connection has to say Hello\n"
-           "                        (default " + d(defaults.helloTimeoutSeconds) + ")\n"
+           "                        (default " +
+           d(defaults.helloTimeoutSeconds) +
+           ")\n"
            "  --join-timeout S      seconds a client may stay after Hello without\n"
-           "                        entering a tower (default " + d(defaults.joinTimeoutSeconds) + "); ringers in\n"
+           "                        entering a tower (default " +
+           d(defaults.joinTimeoutSeconds) +
+           "); ringers in\n"
            "                        a tower may stay silent as long as they like\n"
            "  --chat-rate N         chat lines and calls a second one client may send\n"
-           "                        (default " + d(defaults.chatRate) + "; 0 for no limit); more are dropped\n"
-           "  --chat-burst N        ... of which this many at once (default " + d(defaults.chatBurst) + ")\n"
+           "                        (default " +
+           d(defaults.chatRate) +
+           "; 0 for no limit); more are dropped\n"
+           "  --chat-burst N        ... of which this many at once (default " +
+           d(defaults.chatBurst) +
+           ")\n"
            "  --strike-rate N       strikes a second one client may send (default\n"
-           "                        " + d(defaults.strikeRate) + "; 0 for no limit); more are dropped\n"
-           "  --strike-burst N      ... of which this many at once (default " + d(defaults.strikeBurst) + ")\n"
+           "                        " +
+           d(defaults.strikeRate) +
+           "; 0 for no limit); more are dropped\n"
+           "  --strike-burst N      ... of which this many at once (default " +
+           d(defaults.strikeBurst) +
+           ")\n"
            "  -q, --quiet           log warnings and errors only\n"
            "  -h, --help            show this help and exit\n"
            "      --version         show the version and exit\n";

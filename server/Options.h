@@ -14,14 +14,14 @@ struct Options {
     std::uint16_t port = wire::kServerPort;  // 0: any free port
     int maxConnections = 4000;
     int maxTowers = 1000;
-    int maxRingers = 32;             // per tower
-    int outputCapKib = 1024;         // unsent bytes a connection may hold before it is dropped
-    int helloTimeoutSeconds = 30;    // a connection must say Hello within this time
-    int joinTimeoutSeconds = 600;    // and be in a tower this long after its Hello
-    int maxPerAddress = 32;          // connections from one IP address; 0: no limit
-    int chatRate = 5;                // chat lines and calls a second per connection; 0: no limit
-    int chatBurst = 20;              // ... of which this many may come at once
-    int strikeRate = 100;            // strikes a second per connection; 0: no limit
+    int maxRingers = 32;           // per tower
+    int outputCapKib = 1024;       // unsent bytes a connection may hold before it is dropped
+    int helloTimeoutSeconds = 30;  // a connection must say Hello within this time
+    int joinTimeoutSeconds = 600;  // and be in a tower this long after its Hello
+    int maxPerAddress = 32;        // connections from one IP address; 0: no limit
+    int chatRate = 5;              // chat lines and calls a second per connection; 0: no limit
+    int chatBurst = 20;            // ... of which this many may come at once
+    int strikeRate = 100;          // strikes a second per connection; 0: no limit
     int strikeBurst = 200;
     bool quiet = false;
 };

@@ -57,13 +57,9 @@ bool TowerHall::Greeted(ConnectionId id) const { return id < members_.size() && 
 
 bool TowerHall::InTower(ConnectionId id) const { return id < members_.size() && members_[id].tower != nullptr; }
 
-std::uint32_t TowerHall::DroppedFrom(ConnectionId id) const {
-    return id < members_.size() ? members_[id].dropped : 0;
-}
+std::uint32_t TowerHall::DroppedFrom(ConnectionId id) const { return id < members_.size() ? members_[id].dropped : 0; }
 
-std::uint32_t TowerHall::LimitedFrom(ConnectionId id) const {
-    return id < members_.size() ? members_[id].limited : 0;
-}
+std::uint32_t TowerHall::LimitedFrom(ConnectionId id) const { return id < members_.size() ? members_[id].limited : 0; }
 
 std::optional<std::string> TowerHall::Receive(ConnectionId id, std::string_view message) {
     const std::uint16_t number = wire::TypeOf(message);

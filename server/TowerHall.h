@@ -96,7 +96,7 @@ private:
         std::string lastAllocated;  // name in the last record accepted from it
         std::uint32_t dropped = 0;
         std::uint32_t limited = 0;
-        TokenBucket lines;    // chat and calls
+        TokenBucket lines;  // chat and calls
         TokenBucket strikes;
         TokenBucket records;
     };

@@ -65,11 +65,11 @@ struct TowerServer::Connection {
     std::string peer;
     std::string input;  // the start of a message whose rest has not arrived
     OutputQueue output;
-    bool admitted = false;     // known to the hall and counted against the limits
-    bool greeted = false;      // its Hello has been seen and its join deadline set
-    bool lingering = false;    // turned away, held open until it has read its notice
-    bool flushQueued = false;  // on toFlush_
-    bool writeWaiting = false; // waiting for the socket to take more
+    bool admitted = false;      // known to the hall and counted against the limits
+    bool greeted = false;       // its Hello has been seen and its join deadline set
+    bool lingering = false;     // turned away, held open until it has read its notice
+    bool flushQueued = false;   // on toFlush_
+    bool writeWaiting = false;  // waiting for the socket to take more
     bool sendShut = false;
     bool doomed = false;
     bool reset = false;
@@ -90,7 +90,9 @@ TowerServer::TowerServer(const Options& options, Log& log)
       deadlineTimer_(io_),
       digestTimer_(io_),
       hall_(*this, log, digest_, clock_,
-            HallLimits{options.maxTowers, options.maxRingers, {options.chatRate, options.chatBurst},
+            HallLimits{options.maxTowers,
+                       options.maxRingers,
+                       {options.chatRate, options.chatBurst},
                        {options.strikeRate, options.strikeBurst}}),
       readBuffer_(kReadBlock) {
     // A whole tower list always fits, so nobody is cut off for asking for it.
@@ -226,16 +228,14 @@ TowerServer::Connection* TowerServer::Find(ConnectionId id, std::uint32_t genera
 }
 
 void TowerServer::WaitReadable(Connection& connection) {
-    connection.socket.async_wait(tcp::socket::wait_read,
-                                 [this, id = connection.id, generation = connection.generation](const asio::error_code& ec) {
-                                     Connection* c = Find(id, generation);
-                                     if (!c) return;
-                                     if (ec)
-                                         Doom(*c, "waiting for input failed: " + ec.message());
-                                     else
-                                         OnReadable(*c);
-                                     Settle();
-                                 });
+    connection.socket.async_wait(tcp::socket::wait_read, [this, id = connection.id, generation = connection.generation](
+                                                             const asio::error_code& ec) {
+        Connection* c = Find(id, generation);
+        if (!c) return;
+        if (ec) Doom(*c, "waiting for input failed: " + ec.message());
+        else OnReadable(*c);
+        Settle();
+    });
 }
 
 void TowerServer::OnReadable(Connection& connection) {
@@ -331,17 +331,16 @@ void TowerServer::Write(Connection& connection) {
 
 void TowerServer::WaitWritable(Connection& connection) {
     connection.writeWaiting = true;
-    connection.socket.async_wait(tcp::socket::wait_write,
-                                 [this, id = connection.id, generation = connection.generation](const asio::error_code& ec) {
-                                     Connection* c = Find(id, generation);
-                                     if (!c) return;
-                                     c->writeWaiting = false;
-                                     if (ec)
-                                         Doom(*c, "waiting to send failed: " + ec.message());
-                                     else if (!c->doomed)
-                                         Write(*c);
-                                     Settle();
-                                 });
+    connection.socket.async_wait(
+        tcp::socket::wait_write,
+        [this, id = connection.id, generation = connection.generation](const asio::error_code& ec) {
+            Connection* c = Find(id, generation);
+            if (!c) return;
+            c->writeWaiting = false;
+            if (ec) Doom(*c, "waiting to send failed: " + ec.message());
+            else if (!c->doomed) Write(*c);
+            Settle();
+        });
 }
 
 void TowerServer::AddDeadline(const Connection& connection, Deadline::Kind kind, Clock::Duration after) {
@@ -373,9 +372,7 @@ void TowerServer::OnDeadlines() {
         Connection* connection = Find(deadline.id, deadline.generation);
         if (!connection || connection->doomed) continue;
         switch (deadline.kind) {
-        case Deadline::Kind::Linger:
-            Doom(*connection, "turned away");
-            break;
+        case Deadline::Kind::Linger: Doom(*connection, "turned away"); break;
         case Deadline::Kind::Hello:
             if (connection->admitted && !hall_.Greeted(deadline.id))
                 Doom(*connection, "no Hello within " + std::to_string(options_.helloTimeoutSeconds) + " s",
@@ -445,10 +442,8 @@ void TowerServer::Close(ConnectionId id) {
         if (dropped || limited)
             line += " (" + std::to_string(dropped) + " messages refused, " + std::to_string(limited) +
                     " beyond the rate limits)";
-        if (connection.event)
-            digest_.Report(*connection.event, line, clock_.Now());
-        else
-            log_.Info(line);
+        if (connection.event) digest_.Report(*connection.event, line, clock_.Now());
+        else log_.Info(line);
     }
     if (connection.reset) {
         // Reset rather than close, so the kernel drops the backlog at once
@@ -467,11 +462,10 @@ void TowerServer::Close(ConnectionId id) {
 void TowerServer::Shutdown(int signal) {
     const HallCounters& counters = hall_.Counters();
     log_.Info("shutting down on signal " + std::to_string(signal) + ": closing " + std::to_string(admitted_) +
-              " connections and " + std::to_string(hall_.TowerCount()) + " towers; " +
-              std::to_string(accepted_) + " connections accepted in all, " + std::to_string(counters.relayed) +
-              " messages relayed, " + std::to_string(counters.dropped) + " refused by the rules, " +
-              std::to_string(counters.limited) + " beyond the rate limits, " + std::to_string(counters.refused) +
-              " tower requests refused");
+              " connections and " + std::to_string(hall_.TowerCount()) + " towers; " + std::to_string(accepted_) +
+              " connections accepted in all, " + std::to_string(counters.relayed) + " messages relayed, " +
+              std::to_string(counters.dropped) + " refused by the rules, " + std::to_string(counters.limited) +
+              " beyond the rate limits, " + std::to_string(counters.refused) + " tower requests refused");
     digest_.Summarise(Clock::TimePoint::max());
     asio::error_code ec;
     acceptor_.close(ec);

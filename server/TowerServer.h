@@ -126,9 +126,9 @@ private:
 
     std::vector<Slot> slots_;  // indexed by ConnectionId
     std::vector<ConnectionId> freeIds_;
-    std::uint64_t accepted_ = 0;         // connections so far: each one's number in the log
-    int admitted_ = 0;                   // connections admitted (not turned away)
-    int turningAway_ = 0;               // turned-away connections held open for their notice
+    std::uint64_t accepted_ = 0;  // connections so far: each one's number in the log
+    int admitted_ = 0;            // connections admitted (not turned away)
+    int turningAway_ = 0;         // turned-away connections held open for their notice
     bool acceptFailing_ = false;
 
     std::vector<ConnectionId> toFlush_;   // connections with output queued in this event

@@ -37,8 +37,13 @@ TEST(LoadSmoke, SourceAddressesSpreadTheRingersOverSeveralAddresses) {
     // Five connections per address: twenty ringers get in only when spread over four.
     testsupport::ServerProcess server;
     ASSERT_TRUE(server.Start(TOLMER_SERVER_BINARY, {"--max-per-address", "5"})) << server.Error();
-    const std::vector<std::string> args{"--port", std::to_string(server.Port()), "--towers", "4", "--ringers", "5",
-                                        "--rate", "2", "--duration", "1", "--drain", "2", "--setup-timeout", "20"};
+    const std::vector<std::string> args{"--port",          std::to_string(server.Port()),
+                                        "--towers",        "4",
+                                        "--ringers",       "5",
+                                        "--rate",          "2",
+                                        "--duration",      "1",
+                                        "--drain",         "2",
+                                        "--setup-timeout", "20"};
     auto spread = args;
     spread.insert(spread.end(), {"--sources", "4"});
     const auto run = testsupport::RunProgram(TOLMER_LOAD_BINARY, spread, std::chrono::seconds(60));

@@ -27,9 +27,8 @@ public:
         if (n == 0) closed_ = true;
         if (n <= 0) return;
         input_.append(block, static_cast<std::size_t>(n));
-        const auto run = wire::ForEachFrame(input_, wire::FrameRules{2, 0xFFFF}, [&](std::string_view message) {
-            onMessage(MessageBuffer(message));
-        });
+        const auto run = wire::ForEachFrame(input_, wire::FrameRules{2, 0xFFFF},
+                                            [&](std::string_view message) { onMessage(MessageBuffer(message)); });
         input_.erase(0, run.consumed);
     }
     bool Closed() const { return closed_; }
@@ -45,8 +44,8 @@ class Flood : public ServerTest {};
 
 TEST_F(Flood, AChatFloodIsCutToTheRateAndAMemberReadingAt100KiBPerSecondLosesNothing) {
     // A small output cap: whatever the flood left unread for Ray would count against it.
-    ASSERT_NO_FATAL_FAILURE(StartServer({"--chat-rate", "5", "--chat-burst", "20", "--output-cap-kib", "16",
-                                         "--max-towers", "10"}));
+    ASSERT_NO_FATAL_FAILURE(
+        StartServer({"--chat-rate", "5", "--chat-burst", "20", "--output-cap-kib", "16", "--max-towers", "10"}));
     TestClient ann = Enter("St Mary", "Ann", true, 1);
     TestClient ray;  // with a small kernel buffer, so the server's queue is what fills
     ray.SetReceiveBufferSize(4096);

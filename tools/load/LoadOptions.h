@@ -12,7 +12,7 @@ const char* BackendName(BackendKind kind);
 struct LoadOptions {
     BackendKind backend = BackendKind::Tolmer;
     std::string host = "127.0.0.1";
-    int port = 0;  // 0: the backend's usual port; for floor, a relay of the tool's own
+    int port = 0;     // 0: the backend's usual port; for floor, a relay of the tool's own
     int sources = 1;  // connections spread over 127.0.0.1 to 127.0.0.N; 1: the kernel chooses
     int towers = 1;
     int ringers = 8;

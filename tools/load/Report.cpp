@@ -75,11 +75,11 @@ std::string FormatJson(const LoadOptions& o, const RunResult& r) {
         "{\"backend\":\"%s\",\"sources\":%d,\"towers\":%d,\"ringers\":%d,\"connections\":%d,\"rate\":%g,\"jitter\":%g,"
         "\"duration_s\":%g,\"setup_s\":%.2f,\"run_s\":%.2f,\"strikes\":%llu,\"expected\":%llu,\"delivered\":%llu,"
         "\"lost\":%llu,\"duplicates\":%llu,\"reordered\":%llu,\"unknown\":%llu,",
-        BackendName(o.backend), o.sources, o.towers, o.ringers, Connections(o), o.rate, o.jitter, o.duration, r.setupSeconds,
-        r.runSeconds, static_cast<unsigned long long>(r.strikes), static_cast<unsigned long long>(r.expected),
-        static_cast<unsigned long long>(r.delivered), static_cast<unsigned long long>(f.lost),
-        static_cast<unsigned long long>(f.duplicates), static_cast<unsigned long long>(f.reordered),
-        static_cast<unsigned long long>(f.unknown));
+        BackendName(o.backend), o.sources, o.towers, o.ringers, Connections(o), o.rate, o.jitter, o.duration,
+        r.setupSeconds, r.runSeconds, static_cast<unsigned long long>(r.strikes),
+        static_cast<unsigned long long>(r.expected), static_cast<unsigned long long>(r.delivered),
+        static_cast<unsigned long long>(f.lost), static_cast<unsigned long long>(f.duplicates),
+        static_cast<unsigned long long>(f.reordered), static_cast<unsigned long long>(f.unknown));
     json += "\"echo_us\":" + LatencyJson(r.echo) + ",\"fanout_us\":" + LatencyJson(r.fanOut) + ",";
     json += Format("\"tool_cpu_s\":%.3f,\"tool_peak_rss_kib\":%ld", r.toolAfter.cpuSeconds - r.toolBefore.cpuSeconds,
                    r.toolAfter.peakRssKib);
