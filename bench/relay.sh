@@ -100,20 +100,26 @@ start_tolmer() {
 }
 
 start_redis() {
-  PORT=""
-  for _ in $(seq 50); do
-    local candidate=$((20000 + RANDOM % 20000))
-    if [ -z "$(ss -Hltn "sport = :$candidate")" ]; then PORT=$candidate; break; fi
-  done
-  [ -n "$PORT" ] || { echo "no free port for redis" >&2; exit 1; }
-  # Nothing written to disk; room for every ringer's connection.
-  redis-server --port "$PORT" --bind 127.0.0.1 --save "" --appendonly no --protected-mode no \
-    --maxclients $((TOWERS * RINGERS + 64)) --daemonize no --loglevel warning --dir "$WORK" \
-    >"$WORK/redis.log" 2>&1 &
-  SERVER_PID=$!
-  for _ in $(seq 200); do
-    redis-cli -p "$PORT" ping >/dev/null 2>&1 && return 0
-    sleep 0.05
+  # A free port may be taken by another program between the look and the
+  # bind (other work shares this machine): then try another.
+  for _ in $(seq 10); do
+    PORT=""
+    for _ in $(seq 50); do
+      local candidate=$((20000 + RANDOM % 20000))
+      if [ -z "$(ss -Hltn "sport = :$candidate")" ]; then PORT=$candidate; break; fi
+    done
+    [ -n "$PORT" ] || { echo "no free port for redis" >&2; exit 1; }
+    # Nothing written to disk; room for every ringer's connection.
+    redis-server --port "$PORT" --bind 127.0.0.1 --save "" --appendonly no --protected-mode no \
+      --maxclients $((TOWERS * RINGERS + 64)) --daemonize no --loglevel warning --dir "$WORK" \
+      >"$WORK/redis.log" 2>&1 &
+    SERVER_PID=$!
+    for _ in $(seq 200); do
+      redis-cli -p "$PORT" ping >/dev/null 2>&1 && return 0
+      kill -0 "$SERVER_PID" 2>/dev/null || break
+      sleep 0.05
+    done
+    stop_server
   done
   echo "redis-server did not start:" >&2; cat "$WORK/redis.log" >&2; exit 1
 }
