@@ -139,7 +139,8 @@ std::string UsageText() {
            "                        disconnected (default " +
            d(defaults.outputCapKib) +
            "); raised\n"
-           "                        if needed to hold a full tower list\n"
+           "                        if needed to hold a full tower list and\n"
+           "                        what a newcomer to a full tower is sent\n"
            "  --hello-timeout S     seconds a new connection has to say Hello\n"
            "                        (default " +
            d(defaults.helloTimeoutSeconds) +

@@ -95,12 +95,17 @@ TowerServer::TowerServer(const Options& options, Log& log)
                        {options.chatRate, options.chatBurst},
                        {options.strikeRate, options.strikeBurst}}),
       readBuffer_(kReadBlock) {
-    // A whole tower list always fits, so nobody is cut off for asking for it.
+    // A whole tower list, and everything a newcomer to a full tower is sent at
+    // once, always fit, so nobody is cut off for asking for them.
     const std::size_t fullList = static_cast<std::size_t>(options.maxTowers) * wire::towerListEntry::kSize;
-    if (outputCap_ < fullList + kListMargin) {
-        outputCap_ = (fullList + kListMargin + 1023) / 1024 * 1024;
+    const std::size_t fullEntry =
+        wire::towerEntered::kSize + static_cast<std::size_t>(options.maxRingers) * wire::ringerInfo::kSize;
+    const std::size_t needed = std::max(fullList, fullEntry) + kListMargin;
+    if (outputCap_ < needed) {
+        outputCap_ = (needed + 1023) / 1024 * 1024;
         log_.Info("output cap raised to " + std::to_string(outputCap_ / 1024) + " KiB so that a list of " +
-                  std::to_string(options.maxTowers) + " towers fits");
+                  std::to_string(options.maxTowers) + " towers and a tower of " + std::to_string(options.maxRingers) +
+                  " ringers fit");
     }
 }
 

@@ -1,4 +1,6 @@
 // The tower list, starting and joining a tower, and what each side is told.
+#include <cstdio>
+
 #include "tests/server/ServerFixture.h"
 
 namespace servertest {
@@ -99,6 +101,25 @@ TEST_F(Joining, NamesFillingTheirWholeSlotAreKeptAndMessagesHaveFullSize) {
     const auto list = Greet(ben);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].name, tower);
+}
+
+using LargeTower = ServerTest;
+
+TEST_F(LargeTower, ANewcomerToATowerLargerThanTheOutputCapIsNotCutOff) {
+    // 110 records (18.8 KB) come to the last newcomer at once: more than the
+    // 16 KiB cap asked for, which the server raises to hold a full tower.
+    constexpr int kRingers = 110;
+    StartServer({"--output-cap-kib", "16", "--max-towers", "1", "--max-ringers", "120", "--max-per-address", "0"});
+    std::vector<TestClient> band;
+    for (int i = 0; i < kRingers; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "ringer-%03d", i);
+        band.push_back(Enter("Big", name, i == 0, i + 1));
+        ASSERT_FALSE(HasFailure()) << "ringer " << i << " did not get the whole tower";
+    }
+    EXPECT_TRUE(band.back().Send(msg::Chat("ringer-109", "still here")));
+    const auto line = band.back().ReceiveType(wire::chat::kType);
+    EXPECT_TRUE(line.has_value()) << "the last newcomer was cut off";
 }
 
 }  // namespace
