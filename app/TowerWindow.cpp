@@ -1,7 +1,5 @@
 #include "app/TowerWindow.h"
 
-#include <cstdlib>
-
 #include "app/ServerChoice.h"
 #include "app/ServerNames.h"
 #include "platform/Process.h"
@@ -10,7 +8,6 @@
 #include "resources/Templates.h"
 
 TowerWindow::TowerWindow() : platform::Dialog(TowerWindowTemplate()) {
-    serverPort = ChooseServerPort(std::getenv("TOLMER_PORT"));
     // The message map: each control's click to its handler.
     MapCommand(ids::IDC_MESSAGES, [this] { OnMessages(); });
     MapCommand(ids::IDC_BELLS, [this] { OnBellsButton(); });
@@ -48,8 +45,16 @@ bool TowerWindow::OnInitDialog() {
     platform::Dialog::OnInitDialog();
     SetIcons(BellIcon());
 
-    serverHost = ChooseServer(platform::GetCommandLine(),
-                              ServerNames{TOLMER_MAIN_SERVER, TOLMER_TEST_SERVER, TOLMER_PRIVATE_SERVER});
+    const ServerNames names{TOLMER_MAIN_SERVER, TOLMER_TEST_SERVER, TOLMER_PRIVATE_SERVER};
+    const ServerChoice choice =
+        ChooseServer(ReadServerRequest(platform::GetCommandLine(), names), names.main, ThisUsersServerSettings());
+    // A server that cannot be used is reported when connecting, as a
+    // connection that fails is.
+    if (choice.address) {
+        serverHost = choice.address->host;
+        serverPort = choice.address->port;
+    }
+    serverProblem = choice.problem;
     SetTimer(TIMER_CONNECT, 1);
 
     ringerListView.InsertColumn(0, "Name", 225);

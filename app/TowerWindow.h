@@ -100,7 +100,8 @@ public:
     TowerSession session{*this};
     std::array<std::string, 8> messageTexts;
     std::string serverHost;
-    std::uint16_t serverPort = wire::kServerPort;  // see ChooseServerPort; tests set their own
+    std::uint16_t serverPort = wire::kServerPort;
+    std::string serverProblem;  // why no server could be chosen (see ChooseServer); empty when one was
     platform::SOCKET connSocket = platform::INVALID_SOCKET;
     MessageBuffer receiveBuffer;
     MessageBuffer sendQueue;

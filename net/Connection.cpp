@@ -14,17 +14,21 @@ constexpr int kReceiveBlock = 1024;
 }
 
 void TowerWindow::ConnectToServer() {
-    connSocket = OpenStreamSocket();
-    if (connSocket == INVALID_SOCKET) {
-        MessageBox(Format("can't open socket. Errno %d\n", WSAGetLastError()));
+    if (!serverProblem.empty()) {
+        MessageBox(serverProblem);
         EndDialog(IDCANCEL);
         return;
     }
-    std::uint32_t address = 0;
-    if (!LookUpHost(serverHost, address) || address == 0) {
+    // The address comes first: its family decides the socket's.
+    HostAddress address;
+    if (!LookUpHost(serverHost, address) || address.IsUnspecified()) {
         MessageBox("Internet connection not found");
-        CloseSocket(connSocket);
-        connSocket = INVALID_SOCKET;
+        EndDialog(IDCANCEL);
+        return;
+    }
+    connSocket = OpenStreamSocket(address.family);
+    if (connSocket == INVALID_SOCKET) {
+        MessageBox(Format("can't open socket. Errno %d\n", WSAGetLastError()));
         EndDialog(IDCANCEL);
         return;
     }

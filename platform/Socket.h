@@ -5,6 +5,7 @@
 // reported with the Windows Sockets numbers that the client's messages use.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -33,11 +34,24 @@ inline constexpr int WSAECONNREFUSED = 10061;
 // The error of the calling thread's last failed socket call.
 int WSAGetLastError();
 
-SOCKET OpenStreamSocket();
-// The first IPv4 address of the name, in network byte order; false when there is none.
-bool LookUpHost(const std::string& host, std::uint32_t& address);
+// An address that a lookup found.
+struct HostAddress {
+    enum class Family { IPv4, IPv6 };
+    Family family = Family::IPv4;
+    std::array<std::uint8_t, 16> bytes{};  // network byte order; an IPv4 address in the first four
+    std::uint32_t scope = 0;               // an IPv6 address's zone (fe80::1%eth0); 0 without one
+
+    bool IsUnspecified() const { return bytes == std::array<std::uint8_t, 16>{}; }  // 0.0.0.0 or ::
+};
+
+// The first IPv4 address of a name or a dotted address; for a name that has
+// none, and for an IPv6 address, the first IPv6 address. False when there is
+// neither.
+bool LookUpHost(const std::string& host, HostAddress& address);
+// A stream socket for addresses of the family.
+SOCKET OpenStreamSocket(HostAddress::Family family);
 // A blocking connect; 0, or SOCKET_ERROR with the error in WSAGetLastError.
-int ConnectSocket(SOCKET socket, std::uint32_t address, std::uint16_t port);
+int ConnectSocket(SOCKET socket, const HostAddress& address, std::uint16_t port);
 int SetNoDelay(SOCKET socket, bool on);
 int SetKeepAlive(SOCKET socket, bool on);
 

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <map>
 
+#include "platform/SocketAddresses.h"
 #include "platform/qt/QtAccess.h"
 
 namespace platform {
@@ -181,8 +182,8 @@ int WsaErrorFromErrno(int error) {
 
 int WSAGetLastError() { return lastError; }
 
-SOCKET OpenStreamSocket() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+SOCKET OpenStreamSocket(HostAddress::Family family) {
+    const int fd = ::socket(addresses::SystemFamily(family), SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         Fail(errno);
         return INVALID_SOCKET;
@@ -190,24 +191,26 @@ SOCKET OpenStreamSocket() {
     return static_cast<SOCKET>(fd);
 }
 
-bool LookUpHost(const std::string& host, std::uint32_t& address) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return false;
-    address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    ::freeaddrinfo(found);
-    return true;
+bool LookUpHost(const std::string& host, HostAddress& address) {
+    const auto lookup = [&host](int family, HostAddress& found) {
+        addrinfo hints{};
+        hints.ai_family = family;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* list = nullptr;
+        if (const int error = ::getaddrinfo(host.c_str(), nullptr, &hints, &list); error != 0) return error;
+        if (list == nullptr) return EAI_NONAME;
+        found = addresses::FromSystem(list->ai_addr);
+        ::freeaddrinfo(list);
+        return 0;
+    };
+    return addresses::LookUpIPv4ThenIPv6(lookup, address);
 }
 
-int ConnectSocket(SOCKET socket, std::uint32_t address, std::uint16_t port) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    to.sin_addr.s_addr = address;
+int ConnectSocket(SOCKET socket, const HostAddress& address, std::uint16_t port) {
+    sockaddr_storage to;
+    const socklen_t size = addresses::ToSystem(address, port, to);
     const int fd = Descriptor(socket);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) return 0;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&to), size) == 0) return 0;
     if (errno != EINTR) return Fail(errno);
     // An interrupted connect goes on by itself; a second connect would only
     // find it under way. Wait for it to end and take its outcome.
@@ -216,8 +219,8 @@ int ConnectSocket(SOCKET socket, std::uint32_t address, std::uint16_t port) {
         if (errno != EINTR) return Fail(errno);
     }
     int error = 0;
-    socklen_t size = sizeof error;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) return Fail(errno);
+    socklen_t errorSize = sizeof error;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &errorSize) != 0) return Fail(errno);
     return error == 0 ? 0 : Fail(error);
 }
 

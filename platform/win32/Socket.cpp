@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "platform/SocketAddresses.h"
 #include "platform/win32/Native.h"
 #include "platform/win32/WinAccess.h"
 
@@ -27,6 +28,17 @@ std::map<SOCKET, SocketNotify>& Handlers() {
     return handlers;
 }
 
+// Version 2.2 of the socket library, asked for once before the first lookup
+// or socket; its result is not checked (the calls report a missing library).
+void StartSockets() {
+    static const bool started = [] {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        return true;
+    }();
+    (void)started;
+}
+
 void Deliver(WPARAM wParam, LPARAM lParam) {
     const auto socket = static_cast<SOCKET>(wParam);
     auto it = Handlers().find(socket);
@@ -40,35 +52,32 @@ void Deliver(WPARAM wParam, LPARAM lParam) {
 
 int WSAGetLastError() { return ::WSAGetLastError(); }
 
-SOCKET OpenStreamSocket() {
-    // Version 2.2 of the socket library, asked for before the first socket;
-    // its result is not checked (socket() reports a missing library itself).
-    static const bool started = [] {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        return true;
-    }();
-    (void)started;
-    return static_cast<SOCKET>(::socket(AF_INET, SOCK_STREAM, 0));
+SOCKET OpenStreamSocket(HostAddress::Family family) {
+    StartSockets();
+    return static_cast<SOCKET>(::socket(addresses::SystemFamily(family), SOCK_STREAM, 0));
 }
 
-bool LookUpHost(const std::string& host, std::uint32_t& address) {
-    addrinfoW hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfoW* found = nullptr;
-    if (GetAddrInfoW(win32::Widen(host).c_str(), nullptr, &hints, &found) != 0 || found == nullptr) return false;
-    address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    FreeAddrInfoW(found);
-    return true;
+bool LookUpHost(const std::string& host, HostAddress& address) {
+    StartSockets();
+    const std::wstring name = win32::Widen(host);
+    const auto lookup = [&name](int family, HostAddress& found) {
+        addrinfoW hints{};
+        hints.ai_family = family;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfoW* list = nullptr;
+        if (const int error = GetAddrInfoW(name.c_str(), nullptr, &hints, &list); error != 0) return error;
+        if (list == nullptr) return static_cast<int>(EAI_NONAME);
+        found = addresses::FromSystem(list->ai_addr);
+        FreeAddrInfoW(list);
+        return 0;
+    };
+    return addresses::LookUpIPv4ThenIPv6(lookup, address);
 }
 
-int ConnectSocket(SOCKET socket, std::uint32_t address, std::uint16_t port) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    to.sin_addr.s_addr = address;
-    return ::connect(Native(socket), reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 ? 0 : SOCKET_ERROR;
+int ConnectSocket(SOCKET socket, const HostAddress& address, std::uint16_t port) {
+    sockaddr_storage to;
+    const int size = addresses::ToSystem(address, port, to);
+    return ::connect(Native(socket), reinterpret_cast<const sockaddr*>(&to), size) == 0 ? 0 : SOCKET_ERROR;
 }
 
 int SetNoDelay(SOCKET socket, bool on) { return SetFlag(socket, IPPROTO_TCP, TCP_NODELAY, on); }

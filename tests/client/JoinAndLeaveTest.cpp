@@ -1,11 +1,15 @@
-// Joining a tower and losing the server, as users meet them: real windows
-// against the real server.
+// Reaching the server, joining a tower and losing the server, as users meet
+// them: real windows against the real server.
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 
 #include "lobby/JoinTowerDialog.h"
 #include "tests/client/support/Harness.h"
@@ -32,7 +36,33 @@ struct DeafPort {
     std::uint16_t port = 0;
 };
 
+// An environment variable set for the life of the object, as it was after.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value) ::setenv(name, value, 1);
+        else ::unsetenv(name);
+    }
+    ~ScopedVariable() {
+        if (old_) ::setenv(name_, old_->c_str(), 1);
+        else ::unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
 TEST_F(RealTowerTest, OneStartsATowerAnotherJoinsItAfterANoticeAndAThirdGivesUp) {
+    // Ann has named the server once, in her settings file, and starts the
+    // client without a switch.
+    const QTemporaryDir config;
+    std::filesystem::create_directories(config.path().toStdString() + "/tolmer");
+    std::ofstream(config.path().toStdString() + "/tolmer/server") << "localhost:" << server.Port() << "  \n";
+    const ScopedVariable configHome("XDG_CONFIG_HOME", config.path().toStdString().c_str());
+    const ScopedVariable noVariable("TOLMER_SERVER", nullptr);
+
     // No towers yet: the dialog opens to start one. Missing inputs are
     // reported and what was typed stays.
     script.Then(OnJoinDialog([](JoinTowerDialog& join) {
@@ -45,7 +75,7 @@ TEST_F(RealTowerTest, OneStartsATowerAnotherJoinsItAfterANoticeAndAThirdGivesUp)
         EXPECT_TRUE(SaveScreenshot(WidgetOf(join), "join-tower-start"));
         join.SendCommand(platform::IDOK);
     }));
-    auto ann = OpenWindow(server.Port());
+    auto ann = OpenWindow(std::vector<std::string>{});
     ASSERT_TRUE(WaitFor([&] { return ann->session.InTower(); }));
     EXPECT_EQ(boxes.Texts(), (Texts{"You must provide your name", "You must provide a tower name"}));
 
@@ -97,6 +127,28 @@ TEST_F(RealTowerTest, TheServerGoingAwayEndsTheRunAndARefusedConnectionEndsItAtO
     ASSERT_TRUE(WaitFor([&] { return late->HasEnded(); }));
     EXPECT_EQ(boxes.Texts().back(), "Connection to server failed");
     EXPECT_EQ(late->connSocket, platform::INVALID_SOCKET);
+
+    // A server that is no server is reported, naming where it was set.
+    const ScopedVariable variable("TOLMER_SERVER", "localhost:99999");
+    auto misled = OpenWindow(std::vector<std::string>{});
+    ASSERT_TRUE(WaitFor([&] { return misled->HasEnded(); }));
+    EXPECT_EQ(boxes.Texts().back().find("The server \"localhost:99999\" named by the environment variable "
+                                        "TOLMER_SERVER cannot be used: the port must be a number from 1 to 65535."),
+              0u)
+        << boxes.Texts().back();
+    EXPECT_EQ(misled->Result(), platform::IDCANCEL);
+}
+
+TEST(IPv6Tower, AServerOnAnIPv6AddressIsReachedThroughItsBracketedAddress) {
+    ServerProcess server;
+    if (!server.Start(TOLMER_SERVER_BINARY, {"--bind", "::1"}))
+        GTEST_SKIP() << "no IPv6 loopback here: " << server.Error();
+    MessageBoxRecorder boxes;
+    DialogScript script;
+    auto ann = EnterTower({"--server", "[::1]:" + std::to_string(server.Port())}, script, "Ann", "St Mary");
+    ASSERT_TRUE(ann) << "not in the tower";
+    EXPECT_TRUE(server.WaitForLog("connected from [::1]:")) << server.Log();
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 }  // namespace

@@ -106,16 +106,13 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static platform::Application* const application = new platform::Application(*argc, *argv);
     (void)application;
     platform::SetApplicationName("tolmer");
-    char program[] = "tolmer";
-    char loopback[] = "-l";
-    char* commandLine[] = {program, loopback};
-    platform::SetCommandLine(2, commandLine);
+    listener = OpenListener();
+    platform::SetCommandLine("tolmer --server 127.0.0.1:" + std::to_string(listener.port));
     platform::SetMessageBoxHook([](const std::string&) {});
     platform::Dialog::SetModalHook(ActOnDialog);
     // Qt would keep every window's icon in its pixmap cache; without it an
     // input leaves no allocation behind, so that a real leak stands out.
     QPixmapCache::setCacheLimit(0);
-    listener = OpenListener();
     normalPriority = getpriority(PRIO_PROCESS, 0);
     return 0;
 }
@@ -123,7 +120,6 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     startJoinDialogsOpened = 0;
     auto window = std::make_unique<TowerWindow>();
-    window->serverPort = listener.port;
     window->Create();
     // Nobody looks at the window: without painting an input costs far less.
     platform::qt::WidgetOf(*window)->setUpdatesEnabled(false);

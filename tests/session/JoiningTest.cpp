@@ -1,31 +1,10 @@
-// From the command line to a tower: the server chosen, the tower list that
-// answers Hello, the request the user's choice sends, entering the tower.
-#include "app/ServerChoice.h"
+// From the connection to a tower: the tower list that answers Hello, the
+// request the user's choice sends, entering the tower.
 #include "tests/session/SessionFixture.h"
 
 namespace {
 
 using testsupport::SessionTest;
-
-TEST(ServerChoice, SwitchesArePlainCaseSensitiveTextAndLocalIsSearchedFirst) {
-    const ServerNames names{"main.example", "test.example", "10.0.0.1"};
-    EXPECT_EQ(ChooseServer("tolmer", names), "main.example");
-    EXPECT_EQ(ChooseServer("tolmer -t", names), "test.example");
-    EXPECT_EQ(ChooseServer("tolmer -d", names), "10.0.0.1");
-    EXPECT_EQ(ChooseServer("tolmer -t -l", names), "localhost");
-    EXPECT_EQ(ChooseServer("tolmer -lx", names), "localhost");
-    EXPECT_EQ(ChooseServer("-l tolmer", names), "main.example");  // no blank before it
-    EXPECT_EQ(ChooseServer("tolmer -L", names), "main.example");
-}
-
-TEST(ServerChoice, ThePortVariableMovesEveryServerToItsPortWhenItIsAPortNumber) {
-    EXPECT_EQ(ChooseServerPort(nullptr), 17481);
-    EXPECT_EQ(ChooseServerPort(""), 17481);
-    EXPECT_EQ(ChooseServerPort("40123"), 40123);
-    EXPECT_EQ(ChooseServerPort("65535"), 65535);
-    for (const char* notAPort : {"0", "65536", "99999999999", "-5", "+5", " 5", "5 ", "12ab", "0x10"})
-        EXPECT_EQ(ChooseServerPort(notAPort), 17481) << notAPort;
-}
 
 TEST_F(SessionTest, HelloAsksForTheListAndTheListStartsEmpty) {
     session.towerList["Old"] = "from before";

@@ -66,19 +66,26 @@ DialogScript::Action OnJoinDialog(std::function<void(JoinTowerDialog&)> body) { 
 
 DialogScript::Action OnBellsDialog(std::function<void(BellsDialog&)> body) { return OnDialog(std::move(body)); }
 
-std::unique_ptr<TowerWindow> OpenWindow(std::uint16_t port) {
-    static char program[] = "tolmer";
-    static char local[] = "-l";
-    char* argv[] = {program, local};
-    platform::SetCommandLine(2, argv);
+std::unique_ptr<TowerWindow> OpenWindow(const std::vector<std::string>& arguments) {
+    std::string line = "tolmer";
+    for (const std::string& argument : arguments) line += " " + argument;
+    platform::SetCommandLine(line);
     auto window = std::make_unique<TowerWindow>();
-    window->serverPort = port;
     window->Create();
     return window;
 }
 
+std::unique_ptr<TowerWindow> OpenWindow(std::uint16_t port) {
+    return OpenWindow({"--server", "localhost:" + std::to_string(port)});
+}
+
 std::unique_ptr<TowerWindow> EnterTower(std::uint16_t port, DialogScript& script, const std::string& name,
                                         const std::string& tower) {
+    return EnterTower({"--server", "localhost:" + std::to_string(port)}, script, name, tower);
+}
+
+std::unique_ptr<TowerWindow> EnterTower(const std::vector<std::string>& arguments, DialogScript& script,
+                                        const std::string& name, const std::string& tower) {
     script.Then(OnJoinDialog([name, tower](JoinTowerDialog& join) {
         join.userNameEdit.SetWindowText(name);
         int listed = -1;
@@ -93,7 +100,7 @@ std::unique_ptr<TowerWindow> EnterTower(std::uint16_t port, DialogScript& script
         }
         join.SendCommand(platform::IDOK);
     }));
-    std::unique_ptr<TowerWindow> window = OpenWindow(port);
+    std::unique_ptr<TowerWindow> window = OpenWindow(arguments);
     const bool entered =
         WaitFor([&] { return window->session.currentTower == tower && window->session.ringers.FindRinger(name); });
     return entered ? std::move(window) : nullptr;

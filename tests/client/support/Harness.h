@@ -62,11 +62,15 @@ DialogScript::Action OnJoinDialog(std::function<void(JoinTowerDialog&)> body);
 // An action on the Bells dialog.
 DialogScript::Action OnBellsDialog(std::function<void(BellsDialog&)> body);
 
-// A main window started with "-l", connecting to the loopback port.
+// A main window started with these arguments after the program's name.
+std::unique_ptr<TowerWindow> OpenWindow(const std::vector<std::string>& arguments);
+// A main window started with "--server localhost:PORT".
 std::unique_ptr<TowerWindow> OpenWindow(std::uint16_t port);
 // Opens a window that enters `tower` as `name` through the Start/Join
 // dialog, starting it when the server does not list it; nullptr when it
 // does not get in.
+std::unique_ptr<TowerWindow> EnterTower(const std::vector<std::string>& arguments, DialogScript& script,
+                                        const std::string& name, const std::string& tower);
 std::unique_ptr<TowerWindow> EnterTower(std::uint16_t port, DialogScript& script, const std::string& name,
                                         const std::string& tower);
 
