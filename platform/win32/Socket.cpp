@@ -5,9 +5,10 @@
 
 #include <map>
 
-#include "platform/SocketAddresses.h"
 #include "platform/win32/Native.h"
 #include "platform/win32/WinAccess.h"
+// After the system's socket headers, which Native.h brings.
+#include "platform/SocketAddresses.h"
 
 namespace platform {
 

@@ -3,8 +3,9 @@
 #   - builds tolmer.exe, its bell sounds, the Windows tests, the installer and
 #     the portable zip in build/windows;
 #   - runs the window-free tests there under wine64;
-#   - runs tolmer.exe under Wine next to the Linux client and the server of
-#     the release build (tests/wine; it also saves the Windows client's
+#   - installs tolmer.exe silently with a group's server (/SERVER=) and runs
+#     the installed client under Wine next to the Linux client and the server
+#     of the release build (tests/wine; it also saves the Windows client's
 #     picture, build/release/screenshots/windows-tower.png);
 #   - installs and uninstalls the installer silently under Wine.
 # One Wine prefix per run, under the build folder, on one virtual X display.

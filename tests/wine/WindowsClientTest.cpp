@@ -1,8 +1,10 @@
 // The Windows client under Wine and the Linux client in one tower of the real
-// server: each rings and the other sees the bell move and the ping column
-// fill, chat goes both ways, and stopping the server ends both runs with
-// "Connection to Server Lost.". The Windows client is driven from outside,
-// by keys and clicks, and read through its windows (tolmer-probe).
+// server: the Windows client is installed silently with the group's server
+// and started as from the Start menu, each rings and the other sees the bell
+// move and the ping column fill, chat goes both ways, and stopping the server
+// ends both runs with "Connection to Server Lost.". The Windows client is
+// driven from outside, by keys and clicks, and read through its windows
+// (tolmer-probe).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -63,9 +65,11 @@ TEST_F(RealTowerTest, TheWindowsClientRingsAndChatsWithTheLinuxClientUntilTheSer
     auto ann = Enter("Ann", "St Wine");
     ASSERT_TRUE(ann);
 
-    // Wendy, on Windows, finds it listed: her name, Tab past the radio
-    // button to the list, the first tower, Enter.
-    winetest::WineClient wendy(setup, server.Port());
+    // Wendy, on Windows, installs Tolmer with her group's server, which is
+    // not on the usual port, starts it and finds the tower listed: her name,
+    // Tab past the radio button to the list, the first tower, Enter.
+    ASSERT_TRUE(setup.Install({"/SERVER=localhost:" + std::to_string(server.Port())})) << setup.error;
+    winetest::WineClient wendy(setup);
     const auto join = wendy.WaitFor("Start/Join a Tower",
                                     [](const WindowView& w) { return w.Rows(ids::IDC_TOWER_LIST).size() == 1; });
     ASSERT_TRUE(join) << "no Start/Join dialog; see " << wendy.LogPath();

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <thread>
 
@@ -136,9 +137,11 @@ bool WineSetup::Load() {
     wine = w;
     build = b;
     prefix = p;
-    for (const std::string& file : {wine, build + "/app/tolmer.exe", build + "/tests/win32/tolmer-probe.exe"}) {
+    for (const auto& entry : std::filesystem::directory_iterator(build))
+        if (entry.path().filename().string().starts_with("tolmer-setup-")) installer = entry.path().string();
+    for (const std::string& file : {wine, installer, build + "/tests/win32/tolmer-probe.exe"}) {
         if (!IsFile(file)) {
-            error = "missing " + file;
+            error = "missing " + (file.empty() ? build + "/tolmer-setup-*.exe" : file);
             return false;
         }
     }
@@ -151,22 +154,30 @@ bool WineSetup::Load() {
     return true;
 }
 
-WineClient::WineClient(const WineSetup& setup, std::uint16_t port) : setup_(setup) {
+bool WineSetup::Install(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args{installer, "/S"};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    const auto install = testsupport::RunProgram(wine, args, std::chrono::seconds(120));
+    // The installer's helpers end after it: wait for every Wine process.
+    testsupport::RunProgram(wine.substr(0, wine.rfind('/')) + "/wineserver", {"-w"}, std::chrono::seconds(60));
+    if (install.exitCode != 0) error = "the silent install exited with " + std::to_string(install.exitCode);
+    return install.exitCode == 0;
+}
+
+WineClient::WineClient(const WineSetup& setup) : setup_(setup) {
     logPath_ = setup_.build + "/tolmer-under-wine.log";
-    const std::string exe = setup_.build + "/app/tolmer.exe";
-    const std::string sounds = setup_.build + "/sounds";
-    const std::string portText = std::to_string(port);
+    const std::string folder = setup_.prefix + "/drive_c/Program Files/Tolmer";
     pid_ = ::fork();
     if (pid_ == 0) {
-        // The client opens its bell sounds by bare name, so it starts among them.
         const int log = ::open(logPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (log >= 0) {
             ::dup2(log, STDOUT_FILENO);
             ::dup2(log, STDERR_FILENO);
         }
-        if (::chdir(sounds.c_str()) != 0) ::_exit(126);
-        ::setenv("TOLMER_PORT", portText.c_str(), 1);
-        ::execl(setup_.wine.c_str(), setup_.wine.c_str(), exe.c_str(), "-l", static_cast<char*>(nullptr));
+        if (::chdir(folder.c_str()) != 0) ::_exit(126);
+        ::unsetenv("TOLMER_SERVER");
+        ::execl(setup_.wine.c_str(), setup_.wine.c_str(), "C:\\Program Files\\Tolmer\\tolmer.exe",
+                static_cast<char*>(nullptr));
         ::_exit(127);
     }
 }

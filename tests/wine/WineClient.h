@@ -5,8 +5,8 @@
 //
 // Set up by scripts/test.d/windows.sh, which names in the environment:
 //   TOLMER_WINE           the 64-bit Wine loader (wine64)
-//   TOLMER_WINDOWS_BUILD  the Windows build folder (app/tolmer.exe,
-//                         tests/win32/tolmer-probe.exe, sounds/)
+//   TOLMER_WINDOWS_BUILD  the Windows build folder (tolmer-setup-*.exe,
+//                         tests/win32/tolmer-probe.exe)
 //   WINEPREFIX            a prefix whose virtual desktop is named "Tolmer"
 #pragma once
 
@@ -47,15 +47,19 @@ struct WindowView {
 std::vector<WindowView> ParseProbe(const std::string& output);
 
 struct WineSetup {
-    std::string wine, build, prefix, error;
+    std::string wine, build, prefix, installer, error;
     // False (with the reason in error) when the environment lacks a part.
     bool Load();
+    // Runs the installer silently with these arguments besides /S; false
+    // (with the reason in error) when it fails.
+    bool Install(const std::vector<std::string>& arguments);
 };
 
 class WineClient {
 public:
-    // Starts tolmer.exe -l in the folder of the bell sounds, on the given port.
-    WineClient(const WineSetup& setup, std::uint16_t port);
+    // Starts the installed tolmer.exe as its Start-menu shortcut does: in
+    // its folder, without arguments (nor TOLMER_SERVER).
+    explicit WineClient(const WineSetup& setup);
     ~WineClient();  // ends every Wine process of the prefix
     WineClient(const WineClient&) = delete;
     WineClient& operator=(const WineClient&) = delete;

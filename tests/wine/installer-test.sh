@@ -2,7 +2,9 @@
 # The Windows installer under Wine: a silent install (/S) puts tolmer.exe, the
 # thirteen bell sounds and the uninstaller under Program Files\Tolmer, a
 # Start-menu shortcut that starts tolmer.exe in that folder, and an entry for
-# Apps / Programs and Features; the silent uninstall removes all of it.
+# Apps / Programs and Features, and writes the group's server of /SERVER= to
+# the user's settings file; the silent uninstall removes all of it but the
+# user's settings. (tests/wine runs the installed client on such a setting.)
 # Needs what scripts/test.d/windows.sh sets: TOLMER_WINE, TOLMER_WINDOWS_BUILD
 # and a WINEPREFIX of its own.
 set -euo pipefail
@@ -28,8 +30,14 @@ key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tolmer'
 files=(tolmer.exe uninstall.exe)
 for label in 1 2 3 4 5 6 6b 7 8 9 10 11 12; do files+=("bell$label.wav"); done
 
-"$wine" "$setup" /S || fail "the silent install exited with $?"
+"$wine" "$setup" /S /SERVER=ringing.example.org:4000 || fail "the silent install exited with $?"
 "$wineserver" -w
+settings=$(find "$prefix/drive_c/users" -path '*/AppData/Roaming/Tolmer/server' | head -n 1)
+if [ -n "$settings" ]; then
+  [ "$(tr -d '\r' <"$settings")" = ringing.example.org:4000 ] || fail "the settings file holds $(cat -A "$settings")"
+else
+  fail "no settings file AppData\Roaming\Tolmer\server"
+fi
 for file in "${files[@]}"; do
   [ -f "$folder/$file" ] || fail "Program Files\\Tolmer\\$file is missing"
 done
@@ -50,6 +58,7 @@ fi
 [ ! -e "$folder" ] || fail "Program Files\\Tolmer is left behind: $(ls "$folder")"
 [ ! -e "$shortcut" ] || fail "the Start-menu shortcut is left behind"
 if "$wine" reg query "$key" >/dev/null 2>&1; then fail "the Programs and Features entry is left behind"; fi
+[ -z "$settings" ] || [ -f "$settings" ] || fail "the uninstall removed the user's settings file"
 
 [ "$errors" -eq 0 ] || { echo "installer: $errors problem(s)" >&2; exit 1; }
 echo "installer: installs and uninstalls what it should"
