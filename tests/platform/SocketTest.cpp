@@ -1,5 +1,5 @@
-// The socket layer: the addresses a lookup gives, IPv4 and IPv6 connections,
-// a connect interrupted by a signal, and the last error of each thread.
+// The socket layer on POSIX: a connect interrupted by a signal, and the last
+// error of each thread.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/Socket.h"
+#include "tests/platform/LoopbackListener.h"
 
 namespace {
 
@@ -50,25 +51,6 @@ namespace {
 
 using namespace platform;
 
-// A loopback socket bound to a free port; listening or not. Port 0 when the
-// system has no loopback address of the family.
-struct LoopbackPort {
-    explicit LoopbackPort(bool listening, int family = AF_INET) : fd(::socket(family, SOCK_STREAM, 0)) {
-        sockaddr_in6 address{};  // as large as either family's
-        address.sin6_family = static_cast<sa_family_t>(family);
-        if (family == AF_INET) reinterpret_cast<sockaddr_in&>(address).sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        else address.sin6_addr = in6addr_loopback;
-        socklen_t size = family == AF_INET ? sizeof(sockaddr_in) : sizeof address;
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0) return;
-        if (listening) ::listen(fd, 1);
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-        port = ntohs(address.sin6_port);  // at the same place in both families
-    }
-    ~LoopbackPort() { ::close(fd); }
-    int fd;
-    std::uint16_t port = 0;
-};
-
 HostAddress Loopback() {
     HostAddress address;
     address.bytes = {127, 0, 0, 1};
@@ -85,61 +67,23 @@ int InterruptedConnect(std::uint16_t port) {
     return result == 0 ? 0 : WSAGetLastError();
 }
 
-TEST(Socket, ALookupGivesAnIPv4AddressFirstAndAnIPv6AddressWhenThereIsNoOther) {
-    HostAddress address;
-    ASSERT_TRUE(LookUpHost("localhost", address));
-    EXPECT_EQ(address.family, HostAddress::Family::IPv4);
-    EXPECT_EQ(address.bytes, Loopback().bytes);
-    ASSERT_TRUE(LookUpHost("192.0.2.7", address));
-    EXPECT_EQ(address.bytes, (HostAddress{HostAddress::Family::IPv4, {192, 0, 2, 7}}.bytes));
-    ASSERT_TRUE(LookUpHost("2001:db8::7", address));
-    EXPECT_EQ(address.family, HostAddress::Family::IPv6);
-    EXPECT_EQ(address.bytes,
-              (std::array<std::uint8_t, 16>{0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7}));
-}
-
-TEST(Socket, ConnectsToIPv4AndIPv6Addresses) {
-    bool withoutIPv6 = false;
-    for (const auto& [family, host] : {std::pair{AF_INET, "127.0.0.1"}, std::pair{AF_INET6, "::1"}}) {
-        const LoopbackPort server(true, family);
-        if (server.port == 0) {
-            withoutIPv6 = family == AF_INET6;
-            EXPECT_TRUE(withoutIPv6) << "no loopback address for " << host;
-            continue;
-        }
-        HostAddress address;
-        ASSERT_TRUE(LookUpHost(host, address)) << host;
-        const SOCKET socket = OpenStreamSocket(address.family);
-        ASSERT_NE(socket, INVALID_SOCKET) << host;
-        EXPECT_EQ(ConnectSocket(socket, address, server.port), 0) << host << ": " << WSAGetLastError();
-        EXPECT_EQ(Send(socket, "rung", 4), 4);
-        const int accepted = ::accept(server.fd, nullptr, nullptr);
-        char received[4] = {};
-        EXPECT_EQ(::recv(accepted, received, 4, MSG_WAITALL), 4);
-        EXPECT_EQ(std::string(received, 4), "rung") << host;
-        ::close(accepted);
-        CloseSocket(socket);
-    }
-    if (withoutIPv6) GTEST_SKIP() << "this system has no IPv6 loopback address";
-}
-
 TEST(Socket, AnInterruptedConnectGoesOnToItsOwnEnd) {
-    const LoopbackPort server(true);
-    EXPECT_EQ(InterruptedConnect(server.port), 0);
-    const LoopbackPort deaf(false);
-    EXPECT_EQ(InterruptedConnect(deaf.port), WSAECONNREFUSED);
+    const sockettest::LoopbackListener server(AF_INET);
+    EXPECT_EQ(InterruptedConnect(server.Port()), 0);
+    const sockettest::LoopbackListener deaf(AF_INET, false);
+    EXPECT_EQ(InterruptedConnect(deaf.Port()), WSAECONNREFUSED);
 }
 
 TEST(Socket, EachThreadSeesTheErrorOfItsOwnLastCall) {
     EXPECT_EQ(Send(INVALID_SOCKET, "x", 1), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
-    const LoopbackPort deaf(false);
+    const sockettest::LoopbackListener deaf(AF_INET, false);
     int before = -1;
     int after = -1;
     std::thread([&] {
         before = WSAGetLastError();
         const SOCKET socket = OpenStreamSocket(HostAddress::Family::IPv4);
-        ConnectSocket(socket, Loopback(), deaf.port);
+        ConnectSocket(socket, Loopback(), deaf.Port());
         after = WSAGetLastError();
         CloseSocket(socket);
     }).join();

@@ -1,8 +1,8 @@
 // The Win32 backend under Wine, against what the platform interface
 // promises on every backend: the dialog keyboard rules, list sorting, texts
-// given back as they were set, timers, IPv4 and IPv6 connections, and sound
-// devices that play silently when there is no audio device (the test prefix
-// has its audio turned off).
+// given back as they were set, timers, and sound devices that play silently
+// when there is no audio device (the test prefix has its audio turned off).
+// Connecting is tests/platform/ConnectTest.cpp, built in here as well.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,7 +12,6 @@
 #include "platform/Application.h"
 #include "platform/Dialog.h"
 #include "platform/EventLoop.h"
-#include "platform/Socket.h"
 #include "platform/sound/MixerProbe.h"
 #include "platform/sound/SoundDevice.h"
 #include "platform/win32/WinAccess.h"
@@ -152,56 +151,6 @@ TEST(Win32Dialog, TimersFireUntilKilled) {
     const std::size_t fired = d.timers.size();
     PumpFor(100);
     EXPECT_EQ(d.timers.size(), fired);
-}
-
-// A listening loopback socket of the family on a free port; port 0 when the
-// system has no loopback address of that family.
-struct LoopbackListener {
-    explicit LoopbackListener(int family) {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        fd = ::socket(family, SOCK_STREAM, 0);
-        sockaddr_in6 address{};  // as large as either family's
-        address.sin6_family = static_cast<ADDRESS_FAMILY>(family);
-        if (family == AF_INET) reinterpret_cast<sockaddr_in&>(address).sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        else address.sin6_addr = in6addr_loopback;
-        int size = family == AF_INET ? sizeof(sockaddr_in) : sizeof address;
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 || ::listen(fd, 1) != 0) return;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-        port = ntohs(address.sin6_port);  // at the same place in both families
-    }
-    ~LoopbackListener() {
-        ::closesocket(fd);
-        WSACleanup();
-    }
-    ::SOCKET fd;
-    std::uint16_t port = 0;
-};
-
-TEST(Win32Socket, ConnectsToTheIPv4OrIPv6AddressTheLookupGives) {
-    bool withoutIPv6 = false;
-    for (const auto& [family, host] : {std::pair{AF_INET, "localhost"}, std::pair{AF_INET6, "::1"}}) {
-        const LoopbackListener server(family);
-        if (server.port == 0) {
-            withoutIPv6 = family == AF_INET6;
-            EXPECT_TRUE(withoutIPv6) << "no loopback address for " << host;
-            continue;
-        }
-        HostAddress address;
-        ASSERT_TRUE(LookUpHost(host, address)) << host;
-        EXPECT_EQ(address.family, family == AF_INET ? HostAddress::Family::IPv4 : HostAddress::Family::IPv6);
-        const platform::SOCKET socket = OpenStreamSocket(address.family);
-        ASSERT_NE(socket, platform::INVALID_SOCKET) << host;
-        EXPECT_EQ(ConnectSocket(socket, address, server.port), 0) << host << ": " << platform::WSAGetLastError();
-        EXPECT_EQ(Send(socket, "rung", 4), 4);
-        const ::SOCKET accepted = ::accept(server.fd, nullptr, nullptr);
-        char received[4] = {};
-        EXPECT_EQ(::recv(accepted, received, 4, MSG_WAITALL), 4);
-        EXPECT_EQ(std::string(received, 4), "rung") << host;
-        ::closesocket(accepted);
-        CloseSocket(socket);
-    }
-    if (withoutIPv6) GTEST_SKIP() << "this system has no IPv6 loopback address";
 }
 
 TEST(Win32Sound, DevicesPlaySilentlyWithoutAnAudioDevice) {
