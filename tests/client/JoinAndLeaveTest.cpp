@@ -36,7 +36,8 @@ struct DeafPort {
     std::uint16_t port = 0;
 };
 
-// An environment variable set for the life of the object, as it was after.
+// An environment variable set (or unset) while the object lives, and put
+// back as it was afterwards.
 class ScopedVariable {
 public:
     ScopedVariable(const char* name, const char* value) : name_(name) {
