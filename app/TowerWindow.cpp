@@ -18,9 +18,12 @@ TowerWindow::TowerWindow() : platform::Dialog(TowerWindowTemplate()) {
     for (int k = 1; k <= 8; ++k) MapCommand(ids::kMessageButtons[k - 1], [this, k] { OnMessageButton(k); });
     MapCommand(ids::IDC_SETTINGS, [this] { OnSettings(); });
     MapCommand(ids::IDC_SEND, [this] { OnSend(); });
+    MapCommand(ids::IDC_REVIEW, [this] { OnReview(); });
+    session.AddListener(recorder);
 }
 
 TowerWindow::~TowerWindow() {
+    session.RemoveListener(recorder);
     // The end of the run ends the connection, as the end of the process does.
     if (connSocket != platform::INVALID_SOCKET) platform::CloseSocket(connSocket);
 }
@@ -39,6 +42,7 @@ void TowerWindow::DoDataExchange() {
     Bind(messagesButton, ids::IDC_MESSAGES);
     for (int k = 0; k < 8; ++k) Bind(messageButtons[k], ids::kMessageButtons[k]);
     Bind(ringerListView, ids::IDC_RINGER_LIST);
+    Bind(reviewButton, ids::IDC_REVIEW);
 }
 
 bool TowerWindow::OnInitDialog() {

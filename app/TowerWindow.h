@@ -18,6 +18,7 @@
 #include "platform/Font.h"
 #include "platform/Socket.h"
 #include "platform/sound/SoundDevice.h"
+#include "review/StrikeRecorder.h"
 #include "tower/TowerSession.h"
 
 // Sound label ("1" to "12", "6b") to open sound device.
@@ -84,6 +85,9 @@ public:
     void OnActivate(bool active) override;
     void OnCallMessage(const wire::Call& message);
 
+    // Striking review (review/).
+    void OnReview();
+
     // Controls, in the order of the template's tab stops.
     platform::Button sendButton;
     platform::Button settingsButton;
@@ -96,8 +100,10 @@ public:
     platform::Button messagesButton;
     std::array<platform::Button, 8> messageButtons;  // message buttons 1 to 8
     platform::ListView ringerListView;
+    platform::Button reviewButton;
 
     TowerSession session{*this};
+    StrikeRecorder recorder;  // hears the session's strikes while the window lives
     std::array<std::string, 8> messageTexts;
     std::string serverHost;
     std::uint16_t serverPort = wire::kServerPort;

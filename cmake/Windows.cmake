@@ -38,7 +38,7 @@ configure_file(${PROJECT_SOURCE_DIR}/resources/windows/tolmer.rc.in ${TOLMER_RES
 include(cmake/ClientLibraries.cmake)
 add_subdirectory(net)
 add_subdirectory(platform)
-foreach(folder tower lobby ringing resources app)
+foreach(folder tower lobby ringing review resources app)
   add_subdirectory(${folder})
 endforeach()
 # The bell sounds, synthesised by the tool built for Windows and run under Wine.

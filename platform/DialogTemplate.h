@@ -11,7 +11,7 @@ inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
 inline constexpr int IDC_STATIC = -1;
 
-enum class ControlKind { PushButton, Static, Edit, ListView, ComboBox, RadioButton, GroupBox };
+enum class ControlKind { PushButton, Static, Edit, ListView, ComboBox, RadioButton, GroupBox, Canvas };
 
 // Style bits of a control; anything not listed is the kind's usual look.
 enum ControlStyle : unsigned {

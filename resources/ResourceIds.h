@@ -9,6 +9,7 @@ inline constexpr int IDD_JOIN_TOWER = 129;
 inline constexpr int IDD_MESSAGES = 130;
 inline constexpr int IDD_BELLS = 131;
 inline constexpr int IDD_CONTROLS = 132;
+inline constexpr int IDD_REVIEW = 133;
 
 // Main window (template 102).
 inline constexpr int IDC_STATUS_LINE = 1016;
@@ -19,6 +20,7 @@ inline constexpr int IDC_SETTINGS = 1036;
 inline constexpr int IDC_CHAT_ENTRY = 1038;
 inline constexpr int IDC_SEND = 1039;
 inline constexpr int IDC_CHAT_DISPLAY = 1040;
+inline constexpr int IDC_REVIEW = 1041;  // opens the striking review
 // Bell buttons by slot index 0..11 (slot 0 is the rightmost column).
 inline constexpr int kUpperBellButtons[12] = {1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1019, 1020, 1021, 1022};
 inline constexpr int kLowerBellButtons[12] = {1008, 1009, 1010, 1011, 1012, 1013, 1014, 1015, 1024, 1033, 1034, 1035};
@@ -50,5 +52,19 @@ inline constexpr int IDC_MOUSE_COMBO = 1024;
 inline constexpr int IDC_KEYBOARD_COMBO = 1025;
 inline constexpr int IDC_WEIGHT_COMBO = 1041;
 inline constexpr int IDC_NUMBERS_COMBO = 1042;
+
+// Striking review (template 133).
+inline constexpr int IDC_REVIEW_CHART = 1060;
+inline constexpr int IDC_REVIEW_TOUCH = 1061;
+inline constexpr int IDC_EARLIER_TOUCH = 1062;
+inline constexpr int IDC_LATER_TOUCH = 1063;
+inline constexpr int IDC_EARLIER_ROWS = 1064;
+inline constexpr int IDC_LATER_ROWS = 1065;
+inline constexpr int IDC_REVIEW_FIGURES = 1066;
+inline constexpr int IDC_BAND_FIGURES = 1067;
+inline constexpr int IDC_SAVE_CSV = 1068;
+inline constexpr int IDC_SAVE_PNG = 1069;
+inline constexpr int IDC_REVIEW_ROWS = 1070;
+inline constexpr int IDC_REVIEW_SAVED = 1071;
 
 }  // namespace ids

@@ -1,4 +1,4 @@
-// The client's five dialog templates, as data.
+// The client's dialog templates, as data.
 #pragma once
 
 #include "platform/DialogTemplate.h"
@@ -8,3 +8,4 @@ const platform::DialogTemplate& JoinTowerTemplate();    // 129
 const platform::DialogTemplate& MessagesTemplate();     // 130
 const platform::DialogTemplate& BellsTemplate();        // 131
 const platform::DialogTemplate& ControlsTemplate();     // 132
+const platform::DialogTemplate& ReviewTemplate();       // 133

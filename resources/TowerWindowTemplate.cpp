@@ -29,6 +29,9 @@ const DialogTemplate& TowerWindowTemplate() {
         button(ids::IDC_SEND, "Send", 358, 331, 112, 14, kDefaultButton);
         d.controls.push_back({ids::IDC_RINGER_LIST, ControlKind::ListView, "", 7, 7, 463, 100});
         d.controls.push_back({ids::IDC_CHAT_DISPLAY, ControlKind::Static, "", 7, 250, 346, 75, kWordWrap});
+        // Added last, in the room between Messages and Send: the other
+        // controls keep their places and their tab order.
+        button(ids::IDC_REVIEW, "Review", 358, 310, 112, 14);
         return d;
     }();
     return t;

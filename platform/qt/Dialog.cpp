@@ -207,6 +207,7 @@ QWidget* MakeControl(Dialog& dialog, QWidget* parent, const ControlTemplate& c, 
                          [&dialog, id = c.id] { DialogAccess::DoubleClick(dialog, id); });
         return tree;
     }
+    case ControlKind::Canvas: return qt::MakeCanvasWidget(parent);
     case ControlKind::ComboBox: {
         auto* combo = new QComboBox(parent);
         combo->setEditable(false);
@@ -276,7 +277,7 @@ bool Dialog::Create() {
         if (c.kind == ControlKind::ComboBox) r.cy = std::max(r.cy / 6, DialogUnitsToPixels(0, 0, 0, 12).cy);
         widget->setGeometry(r.x, r.y, r.cx, r.cy);
         widget->setFocusPolicy((c.style & kNoTabStop) || c.kind == ControlKind::Static ||
-                                       c.kind == ControlKind::GroupBox
+                                       c.kind == ControlKind::GroupBox || c.kind == ControlKind::Canvas
                                    ? Qt::NoFocus
                                    : Qt::StrongFocus);
         widget->setProperty("tolmerId", c.id);

@@ -21,6 +21,8 @@ inline QWidget* WidgetOf(const Dialog& dialog) { return ToWidget(dialog.Handle()
 // The font, or the application's default for a font never created.
 const QFont& FontOf(const Font& font);
 FontHandle MakeFontHandle(const QFont& font);
+// The widget behind a Canvas control (platform/qt/Canvas.cpp).
+QWidget* MakeCanvasWidget(QWidget* parent);
 
 // Texts travel on the wire as bytes; widgets hold Unicode. The client's
 // 8-bit encoding is UTF-8, and bytes that are not valid UTF-8 are shown

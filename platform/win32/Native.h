@@ -49,6 +49,8 @@ HWND CurrentOwner();
 // Lets the dialog that the message is for apply the dialog keyboard rules
 // (IsDialogMessage); true when it took the message.
 bool TranslateDialogMessage(MSG& message);
+// The window class of Canvas controls, registered on first use.
+const wchar_t* CanvasClassName();
 
 }  // namespace win32
 }  // namespace platform

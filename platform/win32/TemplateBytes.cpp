@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/win32/Native.h"
 #include "platform/win32/WinAccess.h"
 
 namespace platform::win32 {
@@ -58,6 +59,7 @@ NativeStyle StyleOf(const ControlTemplate& c) {
         if (c.style & kSingleSelection) s |= LVS_SINGLESEL;
         return {WC_LISTVIEWW, s, 0};
     }
+    case ControlKind::Canvas: return {CanvasClassName(), WS_CHILD | WS_VISIBLE, 0};
     case ControlKind::ComboBox:
         return {L"ComboBox", style | WS_VSCROLL | CBS_DROPDOWNLIST | ((c.style & kSorted) ? CBS_SORT : 0), 0};
     }

@@ -10,11 +10,13 @@
 #include <vector>
 
 #include "platform/Application.h"
+#include "platform/Canvas.h"
 #include "platform/Dialog.h"
 #include "platform/EventLoop.h"
 #include "platform/sound/MixerProbe.h"
 #include "platform/sound/SoundDevice.h"
 #include "platform/win32/WinAccess.h"
+#include "tests/platform/SampleDrawing.h"
 #include "tests/sound/TestWav.h"
 
 using namespace platform;
@@ -137,6 +139,25 @@ TEST(Win32Controls, TextsComeBackAsTheyWereSet) {
     EXPECT_EQ(d.combo.GetLBText(0) + d.combo.GetLBText(1) + d.combo.GetLBText(2), "Annbency");
     d.combo.SetCurSel(1);
     EXPECT_EQ(d.combo.GetCurSel(), 1);
+}
+
+TEST(Win32Canvas, ADrawingRendersItsItemsWhereTheyWerePutAndTheControlShowsIt) {
+    testsupport::ExpectSampleRendered(RenderDrawing(testsupport::SampleDrawing()));
+
+    Dialog dialog(DialogTemplate{
+        501, "Canvas", 100, 60, "MS Sans Serif", 8, false, {{10, ControlKind::Canvas, "", 5, 5, 80, 40}}});
+    dialog.Create();
+    Canvas canvas;
+    canvas.Attach(&dialog, 10);
+    EXPECT_EQ(canvas.Width(), dialog.DialogUnitsToPixels(5, 5, 80, 40).cx);
+    EXPECT_EQ(canvas.Height(), dialog.DialogUnitsToPixels(5, 5, 80, 40).cy);
+    canvas.SetDrawing(testsupport::SampleDrawing());
+    EXPECT_EQ(canvas.GetDrawing().items.size(), 4u);
+    const HWND hwnd = win32::HwndOf(canvas);
+    UpdateWindow(hwnd);
+    const HDC dc = GetDC(hwnd);
+    EXPECT_EQ(GetPixel(dc, 10, 10), RGB(200, 0, 0));
+    ReleaseDC(hwnd, dc);
 }
 
 TEST(Win32Dialog, TimersFireUntilKilled) {

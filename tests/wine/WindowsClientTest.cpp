@@ -1,14 +1,16 @@
 // The Windows client under Wine and the Linux client in one tower of the real
 // server: the Windows client is installed silently with the group's server
 // and started as from the Start menu, each rings and the other sees the bell
-// move and the ping column fill, chat goes both ways, and stopping the server
-// ends both runs with "Connection to Server Lost.". The Windows client is
-// driven from outside, by keys and clicks, and read through its windows
-// (tolmer-probe).
+// move and the ping column fill, chat goes both ways, Wendy reviews a touch
+// and saves its chart, and stopping the server ends both runs with
+// "Connection to Server Lost.". The Windows client is driven from outside,
+// by keys and clicks, and read through its windows (tolmer-probe).
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <filesystem>
 
 #include "resources/ResourceIds.h"
@@ -64,6 +66,12 @@ TEST_F(RealTowerTest, TheWindowsClientRingsAndChatsWithTheLinuxClientUntilTheSer
     // Ann, on Linux, starts the tower.
     auto ann = Enter("Ann", "St Wine");
     ASSERT_TRUE(ann);
+
+    // Wendy saves her reviews here (a Unix folder, as Wine's drive Z: shows it).
+    const std::filesystem::path reviewFolder =
+        std::filesystem::path(TOLMER_SCREENSHOT_DIR).parent_path() / "wine-review";
+    std::filesystem::remove_all(reviewFolder);
+    setenv("TOLMER_REVIEW_DIR", ("Z:" + reviewFolder.string()).c_str(), 1);
 
     // Wendy, on Windows, installs Tolmer with her group's server, which is
     // not on the usual port, starts it and finds the tower listed: her name,
@@ -147,6 +155,38 @@ TEST_F(RealTowerTest, TheWindowsClientRingsAndChatsWithTheLinuxClientUntilTheSer
     ASSERT_TRUE(tower);
     std::filesystem::create_directories(TOLMER_SCREENSHOT_DIR);
     EXPECT_TRUE(wendy.Screenshot(*tower, std::string(TOLMER_SCREENSHOT_DIR) + "/windows-tower.png"));
+
+    // A touch of two rows, then Wendy reviews it and saves its chart.
+    const auto start = std::chrono::steady_clock::now();
+    for (int blow = 0; blow < 12; ++blow) {
+        const int bell = blow % 6 + 1;
+        const auto due = start + std::chrono::milliseconds(100 * blow + (bell == 4 ? 40 : 0));
+        platform::PumpUntil([&] { return std::chrono::steady_clock::now() >= due; }, 5000);
+        const int stroke = 1 - Strokes(*ann, {bell});
+        ann->session.SendStrike(bell, stroke);
+        ASSERT_TRUE(WaitFor([&] { return Strokes(*ann, {bell}) == stroke; }));
+    }
+    ASSERT_TRUE(wendy.Click(*tower->Control(ids::IDC_REVIEW)));
+    const auto review = wendy.WaitFor("Striking Review", [](const WindowView& w) {
+        return w.Cell(ids::IDC_REVIEW_FIGURES, "Wendy", 1) == "12" &&
+               w.Cell(ids::IDC_REVIEW_FIGURES, "Ann", 1) == "3456";
+    });
+    ASSERT_TRUE(review) << "no review of the touch in Wendy's window";
+    EXPECT_TRUE(wendy.Screenshot(*review, std::string(TOLMER_SCREENSHOT_DIR) + "/windows-review.png"));
+    ASSERT_TRUE(wendy.Click(*review->Control(ids::IDC_SAVE_PNG)));
+    const auto saved = wendy.WaitFor(
+        "Striking Review", [](const WindowView& w) { return w.Text(ids::IDC_REVIEW_SAVED).starts_with("Saved "); });
+    ASSERT_TRUE(saved);
+    std::vector<std::filesystem::path> charts;
+    for (const auto& entry : std::filesystem::directory_iterator(reviewFolder)) charts.push_back(entry.path());
+    ASSERT_EQ(charts.size(), 1u);
+    EXPECT_EQ(QImage(QString::fromStdString(charts[0].string())).width(), 760);
+    ASSERT_TRUE(wendy.Keys({"Escape"}));
+    EXPECT_TRUE(Eventually([&] {
+        const auto windows = wendy.Windows();
+        return std::none_of(windows.begin(), windows.end(),
+                            [](const WindowView& w) { return w.caption == "Striking Review"; });
+    })) << "the review did not close";
 
     // The server stops: both clients say so, and Wendy's ends when she answers.
     EXPECT_EQ(server.Stop(), 0);

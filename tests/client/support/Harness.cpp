@@ -11,6 +11,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
 #include "resources/ResourceIds.h"
+#include "review/ReviewDialog.h"
 #include "tower/BellsDialog.h"
 
 namespace testsupport {
@@ -65,6 +66,8 @@ DialogScript::Action OnDialog(std::function<void(D&)> body) {
 DialogScript::Action OnJoinDialog(std::function<void(JoinTowerDialog&)> body) { return OnDialog(std::move(body)); }
 
 DialogScript::Action OnBellsDialog(std::function<void(BellsDialog&)> body) { return OnDialog(std::move(body)); }
+
+DialogScript::Action OnReviewDialog(std::function<void(ReviewDialog&)> body) { return OnDialog(std::move(body)); }
 
 std::unique_ptr<TowerWindow> OpenWindow(const std::vector<std::string>& arguments) {
     std::string line = "tolmer";

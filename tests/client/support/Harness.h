@@ -21,6 +21,7 @@ using platform::qt::WidgetOf;
 
 class BellsDialog;
 class JoinTowerDialog;
+class ReviewDialog;
 
 namespace testsupport {
 
@@ -61,6 +62,8 @@ private:
 DialogScript::Action OnJoinDialog(std::function<void(JoinTowerDialog&)> body);
 // An action on the Bells dialog.
 DialogScript::Action OnBellsDialog(std::function<void(BellsDialog&)> body);
+// An action on the striking review.
+DialogScript::Action OnReviewDialog(std::function<void(ReviewDialog&)> body);
 
 // A main window started with these arguments after the program's name.
 std::unique_ptr<TowerWindow> OpenWindow(const std::vector<std::string>& arguments);

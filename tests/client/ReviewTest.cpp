@@ -1,0 +1,171 @@
+// Ringing a touch and looking at its striking, as a band meets it: Ann rings
+// bells 1 and 2 by clicking them in her window; Ben (3, 4) and Cat (5, 6) are
+// scripted ringers whose strikes leave at set times through the real server,
+// Ben's bell 4 always 70 ms late. After a short touch, a silence and a longer
+// one, Ann opens the review.
+#include <QImage>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "review/ReviewChart.h"
+#include "review/ReviewDialog.h"
+#include "tests/client/support/Harness.h"
+#include "tests/support/TestClient.h"
+#include "tests/support/TestMessages.h"
+#include "tower/BellsDialog.h"
+
+namespace {
+
+using namespace testsupport;
+using namespace std::chrono;
+
+constexpr int kIntervalMs = 120;
+constexpr int kLateMs = 70;
+
+// Rings rounds on six bells at an even pace with an open handstroke lead.
+class Band {
+public:
+    Band(TowerWindow& ann, TestClient& ben, TestClient& cat) : ann_(ann), ben_(ben), cat_(cat) {}
+
+    bool Ring(int rows) {
+        const auto start = steady_clock::now() + milliseconds(100);
+        for (int row = 0; row < rows; ++row) {
+            for (int bell = 1; bell <= 6; ++bell) {
+                const int place = (row / 2) * 13 + (row % 2) * 6 + bell - 1;
+                const auto due = start + milliseconds(place * kIntervalMs + (bell == 4 ? kLateMs : 0));
+                if (!platform::PumpUntil([&] { return steady_clock::now() >= due; }, 5000) || !Strike(bell))
+                    return false;
+            }
+        }
+        // Every strike back in Ann's window.
+        return WaitFor(
+            [&] { return ann_.recorder.Touches().back()->blows.size() == static_cast<std::size_t>(rows * 6); });
+    }
+
+private:
+    bool Strike(int bell) {
+        const int stroke = strokes_[bell] = 1 - strokes_[bell];
+        if (bell <= 2) {
+            const int column = ColumnOf(ann_, bell);
+            (stroke == 1 ? ann_.upperBellButtons : ann_.lowerBellButtons)[column].Click();
+            return true;
+        }
+        return (bell <= 4 ? ben_ : cat_).Send(msg::Strike(bell, stroke, 0, 0));
+    }
+
+    TowerWindow& ann_;
+    TestClient &ben_, &cat_;
+    std::map<int, int> strokes_;  // as every client has them
+};
+
+TestClient Join(std::uint16_t port, const std::string& name) {
+    TestClient client;
+    if (client.Connect(port)) {
+        client.Send(msg::Hello());
+        client.Send(msg::JoinTower("St Mary", name));
+    }
+    return client;
+}
+
+// The figures table's row whose first cell is `who`.
+std::vector<std::string> FiguresOf(const ReviewDialog& review, const std::string& who) {
+    const platform::ListView& list = review.figuresList;
+    for (int row = 0; row < list.GetItemCount(); ++row) {
+        if (list.GetItemText(row, 0) != who) continue;
+        std::vector<std::string> cells;
+        for (int column = 0; column < list.GetColumnCount(); ++column) cells.push_back(list.GetItemText(row, column));
+        return cells;
+    }
+    return {};
+}
+
+int MeanOf(const ReviewDialog& review, const std::string& who) {
+    const auto cells = FiguresOf(review, who);
+    return cells.size() > 3 ? std::atoi(cells[3].c_str()) : 9999;
+}
+
+TEST_F(RealTowerTest, AfterATouchTheBandSeesItsStrikingStepsBetweenTouchesAndSavesIt) {
+    const std::filesystem::path folder = std::filesystem::path(TOLMER_SCREENSHOT_DIR).parent_path() / "review-test";
+    std::filesystem::remove_all(folder);
+    setenv("TOLMER_REVIEW_DIR", folder.c_str(), 1);
+
+    auto ann = Enter("Ann");
+    ASSERT_TRUE(ann);
+    TestClient ben = Join(server.Port(), "Ben"), cat = Join(server.Port(), "Cat");
+    ASSERT_TRUE(WaitFor([&] { return Rows(*ann).size() == 3; }));
+    script.Then(OnBellsDialog([](BellsDialog& bells) {
+        const std::vector<std::string> byBell = {"Ann", "Ann", "Ben", "Ben", "Cat", "Cat"};
+        for (std::size_t bell = 0; bell < byBell.size(); ++bell) ChooseEntry(*bells.bellCombos[bell], byBell[bell]);
+        bells.SendCommand(platform::IDOK);
+    }));
+    ann->bellsButton.Click();
+    ASSERT_TRUE(WaitFor([&] { return ann->session.bellCount == 6 && Rows(*ann)[2] == "Cat|56|"; }));
+
+    Band band(*ann, ben, cat);
+    ASSERT_TRUE(band.Ring(1));
+    platform::PumpFor(duration_cast<milliseconds>(StrikeRecorder::kSilence).count() + 300);
+    ASSERT_TRUE(band.Ring(8));
+    ASSERT_EQ(ann->recorder.Touches().size(), 2u);
+
+    EXPECT_TRUE(ann->reviewButton.IsWindowVisible());
+    script.Then(OnReviewDialog([&](ReviewDialog& review) {
+        EXPECT_EQ(review.TouchShown(), 1);
+        EXPECT_EQ(review.touchLabel.GetWindowText().substr(0, 13), "Touch 2 of 2,");
+        EXPECT_EQ(review.bandFigures.GetWindowText().substr(0, 17), "8 rows (0 broken)");
+        EXPECT_EQ(FiguresOf(review, "Ben")[1], "34");
+        EXPECT_NEAR(MeanOf(review, "Ben"), kLateMs / 2, 15);
+        EXPECT_NEAR(MeanOf(review, "Bell 4"), kLateMs, 15);
+        EXPECT_NEAR(MeanOf(review, "Bell 3"), 0, 15);
+        EXPECT_NEAR(MeanOf(review, "Ann"), 0, 15);
+        EXPECT_NEAR(MeanOf(review, "Cat"), 0, 15);
+        EXPECT_EQ(review.rowsLabel.GetWindowText(), "Rows 1 to 8 of 8");
+        // Ann's own blows are ringed: her two bells in every row.
+        int ringed = 0;
+        for (const auto& item : review.chart.GetDrawing().items)
+            if (const auto* dot = std::get_if<platform::Drawing::Dot>(&item); dot && dot->outlineWidth == 3) ++ringed;
+        EXPECT_EQ(ringed, 16);
+        EXPECT_TRUE(SaveScreenshot(WidgetOf(review), "review"));
+
+        // The touch as CSV, a line a blow; Ben's late bell late in it too.
+        const std::filesystem::path csv = review.SaveCsv();
+        ASSERT_FALSE(csv.empty());
+        EXPECT_EQ(review.savedLabel.GetWindowText(), "Saved " + csv.string());
+        std::ifstream in(csv);
+        std::string line;
+        std::getline(in, line);
+        EXPECT_EQ(line, "row,stroke,place,bell,ringer,time_ms,ideal_ms,error_ms,blow,row_missing");
+        int lines = 0;
+        double bell4Errors = 0;
+        while (std::getline(in, line)) {
+            ++lines;
+            std::vector<std::string> cells;
+            std::stringstream fields(line);
+            for (std::string cell; std::getline(fields, cell, ',');) cells.push_back(cell);
+            if (cells.at(3) == "4") bell4Errors += std::stod(cells.at(7));
+        }
+        EXPECT_EQ(lines, 48);
+        EXPECT_NEAR(bell4Errors / 8, kLateMs, 15);
+        // The whole chart as PNG.
+        const std::filesystem::path png = review.SavePng();
+        const QImage chart(QString::fromStdString(png.string()));
+        EXPECT_EQ(chart.width(), 760);
+        EXPECT_EQ(chart.height(), DrawChart(review.Shown(), {760}).height);
+
+        // The touch before: one row.
+        review.earlierTouchButton.Click();
+        EXPECT_EQ(review.TouchShown(), 0);
+        EXPECT_EQ(review.Shown().rows.size(), 1u);
+        EXPECT_FALSE(WidgetOf(review.earlierTouchButton)->isEnabled());
+        review.SendCommand(platform::IDCANCEL);
+    }));
+    ann->reviewButton.Click();
+    EXPECT_EQ(script.Opened(), 3);
+    std::filesystem::remove_all(folder);
+    unsetenv("TOLMER_REVIEW_DIR");
+}
+
+}  // namespace
