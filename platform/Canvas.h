@@ -20,7 +20,7 @@ public:
 };
 
 // The drawing painted as a canvas paints it, drawing.width by drawing.height
-// pixels, opaque.
+// pixels, opaque; without pixels when there was no memory for them.
 RgbaImage RenderDrawing(const Drawing& drawing);
 
 }  // namespace platform

@@ -149,6 +149,7 @@ void Chunk(std::string& png, const char* type, std::string_view data) {
 
 std::string EncodePng(const RgbaImage& image) {
     const std::size_t stride = static_cast<std::size_t>(image.width) * 4;
+    if (image.width <= 0 || image.height <= 0 || image.pixels.size() != stride * image.height) return {};
     // Each row as its difference from the row above (filter 2, "up").
     std::vector<std::uint8_t> filtered;
     filtered.reserve((stride + 1) * image.height);

@@ -17,7 +17,7 @@ constexpr int kHeader = 26;  // the place numbers
 constexpr int kFooter = 6;
 constexpr int kRowPitch = 18;
 constexpr int kLeft = 48;    // row numbers and strokes, and the broken-row mark
-constexpr int kRight = 120;  // the handstroke gap and what a broken row lacks
+constexpr int kRight = 140;  // the handstroke gap and what a broken row lacks
 constexpr int kDotRadius = 7;
 constexpr int kGapTick = 24;  // pixels for a gap of one blow
 
@@ -66,7 +66,7 @@ public:
         Add(Drawing::Text{4, y - 7, label, kInk, 11, false, TextAlign::Left});
         if (row.Broken()) {
             Add(Drawing::Fill{kLeft - 12, y - 6, 6, 12, kBroken});
-            Add(Drawing::Text{d_.width - kRight + 8 + 2 * kGapTick + 6, y - 7, BrokenNote(row, a_), kBroken, 11});
+            Add(Drawing::Text{d_.width - kRight + 12 + 2 * kGapTick, y - 7, BrokenNote(row, a_), kBroken, 11});
         }
         GapBar(r, y);
         for (int i : row.blows) Blow(a_.blows[i], y);
@@ -124,13 +124,15 @@ private:
 
 int RowsThatFit(int height) { return std::max(1, (height - kHeader - kFooter) / kRowPitch); }
 
+int ChartHeight(int rows) { return kHeader + rows * kRowPitch + kFooter; }
+
 platform::Drawing DrawChart(const Analysis& analysis, const ChartPage& page) {
     Drawing drawing;
     const int rows = static_cast<int>(analysis.rows.size());
     const int first = std::clamp(page.firstRow, 0, std::max(0, rows - 1));
     const int shown = page.height > 0 ? std::min(RowsThatFit(page.height), rows - first) : rows - first;
     drawing.width = page.width;
-    drawing.height = page.height > 0 ? page.height : kHeader + shown * kRowPitch + kFooter;
+    drawing.height = page.height > 0 ? page.height : ChartHeight(shown);
     if (rows == 0) {
         drawing.items.push_back(
             Drawing::Text{page.width / 2, 20, "Nothing rung yet", kInk, 14, false, TextAlign::Centre});

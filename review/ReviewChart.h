@@ -16,8 +16,10 @@ struct ChartPage {
     int ownRinger = -1;  // index into Touch::ringers of the user, or -1
 };
 
-// How many rows a chart of this height shows.
+// How many rows a chart of this height shows, and how tall a chart of so
+// many rows is.
 int RowsThatFit(int height);
+int ChartHeight(int rows);
 
 platform::Drawing DrawChart(const Analysis& analysis, const ChartPage& page);
 

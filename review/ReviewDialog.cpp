@@ -6,7 +6,6 @@
 #include "resources/Templates.h"
 #include "review/ReviewChart.h"
 #include "review/ReviewText.h"
-#include "tower/RingerTable.h"
 
 ReviewDialog::ReviewDialog(std::vector<Touch> touches, std::string ownName, bool ringing)
     : platform::Dialog(ReviewTemplate()),
@@ -28,6 +27,8 @@ void ReviewDialog::DoDataExchange() {
     Bind(chart, ids::IDC_REVIEW_CHART);
     Bind(bandFigures, ids::IDC_BAND_FIGURES);
     Bind(savedLabel, ids::IDC_REVIEW_SAVED);
+    Bind(saveCsvButton, ids::IDC_SAVE_CSV);
+    Bind(savePngButton, ids::IDC_SAVE_PNG);
     Bind(earlierRowsButton, ids::IDC_EARLIER_ROWS);
     Bind(laterRowsButton, ids::IDC_LATER_ROWS);
     Bind(rowsLabel, ids::IDC_REVIEW_ROWS);
@@ -41,9 +42,9 @@ bool ReviewDialog::OnInitDialog() {
     for (std::size_t c = 0; c < titles.size(); ++c) figuresList.InsertColumn(static_cast<int>(c), titles[c], widths[c]);
     if (touches_.empty()) {
         touchLabel.SetWindowText("No touch rung yet: ring, stand, and look again.");
-        for (platform::Button* b : {&earlierTouchButton, &laterTouchButton, &earlierRowsButton, &laterRowsButton})
-            b->EnableWindow(false);
-        for (int id : {ids::IDC_SAVE_CSV, ids::IDC_SAVE_PNG}) GetDlgItem(id)->EnableWindow(false);
+        for (platform::Button* button : {&earlierTouchButton, &laterTouchButton, &earlierRowsButton, &laterRowsButton,
+                                         &saveCsvButton, &savePngButton})
+            button->EnableWindow(false);
         chart.SetDrawing(DrawChart(analysis_, {chart.Width(), chart.Height()}));
         return true;
     }
@@ -88,7 +89,7 @@ void ReviewDialog::ShowFigures() {
     for (const BellFigures& bell : analysis_.bellFigures) {
         std::string ringers;
         for (const std::string& name : bell.ringers) ringers += (ringers.empty() ? "" : ", ") + name;
-        addRow(FigureCells("Bell " + std::string(1, BellSymbols[bell.bell - 1]), ringers, bell.figures));
+        addRow(FigureCells("Bell " + std::to_string(bell.bell), ringers, bell.figures));
     }
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,8 @@ public:
 
     void ShowTouch(int index);
     void ShowRows(int firstRow);
-    // Each writes the file and says where in the window; the path, or empty on failure.
+    // Each writes its file (a long chart several) and says where in the
+    // window; the path, or empty on failure.
     std::filesystem::path SaveCsv();
     std::filesystem::path SavePng();
 
@@ -41,6 +43,8 @@ public:
     platform::Canvas chart;
     platform::StaticText bandFigures;
     platform::StaticText savedLabel;
+    platform::Button saveCsvButton;
+    platform::Button savePngButton;
     platform::Button earlierRowsButton;
     platform::Button laterRowsButton;
     platform::StaticText rowsLabel;
@@ -49,7 +53,11 @@ public:
 private:
     int OwnRinger() const;
     void ShowFigures();
-    std::filesystem::path Save(const std::string& extension, const std::string& bytes);
+    std::filesystem::path FileFor(const std::string& ending) const;
+    // Writes each file with write(file, index) and says where in the window;
+    // the first file, or empty when one could not be written.
+    std::filesystem::path Saved(const std::vector<std::filesystem::path>& files,
+                                const std::function<bool(const std::filesystem::path&, int)>& write);
 
     std::vector<Touch> touches_;
     std::string ownName_;

@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 
-#include "review/RhythmFit.h"
+#include "review/PullFitter.h"
 #include "review/RowFinder.h"
 #include "review/StrikingFigures.h"
 
@@ -28,13 +27,6 @@ std::vector<int> RowBells(const Touch& touch) {
     for (int bell = 1; bell <= 12; ++bell)
         if (count[bell] > 0 && 2 * count[bell] >= most) bells.push_back(bell);
     return bells;
-}
-
-bool IsWhole(const Analysis& analysis, const AnalysedRow& row) {
-    if (row.blows.size() != analysis.bells.size()) return false;
-    std::uint32_t seen = 0;
-    for (int i : row.blows) seen |= 1u << analysis.blows[i].bell;
-    return std::popcount(seen) == static_cast<int>(row.blows.size());
 }
 
 // The band's pace before any pull is fitted: the median gap between
@@ -78,102 +70,6 @@ std::vector<PullRhythm> GroupPulls(const std::vector<AnalysedRow>& rows) {
     }
     return pulls;
 }
-
-class PullFitter {
-public:
-    PullFitter(Analysis& analysis, double interval)
-        : a_(analysis), bellCount_(static_cast<int>(analysis.bells.size())), interval_(interval) {}
-
-    void Fit(PullRhythm& pull, const PullRhythm* previous) {
-        // Whole rows take their places in turn, and give the line that the
-        // blows of broken rows are placed against.
-        std::vector<TimedIndex> points;
-        ForEachRow(pull, [&](AnalysedRow& row, int firstIndex) {
-            if (!IsWhole(a_, row)) return;
-            for (int place = 0; place < bellCount_; ++place) {
-                AnalysedBlow& blow = a_.blows[row.blows[place]];
-                blow.place = place + 1;
-                points.push_back({double(firstIndex + place), blow.ms});
-            }
-        });
-        std::optional<RhythmLine> line = FitRhythm(points);
-        bool freeStart = !line && !previous;
-        if (!line) line = Predict(pull, previous);
-        // Twice: the line through every counted blow places the broken rows'
-        // blows again better than one drawn from the other row alone.
-        for (int pass = 0; pass < 2; ++pass) {
-            ForEachRow(pull, [&](AnalysedRow& row, int firstIndex) {
-                if (!IsWhole(a_, row)) PlaceBrokenRow(row, *line, firstIndex, freeStart);
-            });
-            points.clear();
-            ForEachRow(pull, [&](AnalysedRow& row, int firstIndex) {
-                for (int i : row.blows)
-                    if (a_.blows[i].kind == AnalysedBlow::Kind::Counted)
-                        points.push_back({double(firstIndex + a_.blows[i].place - 1), a_.blows[i].ms});
-            });
-            if (const auto fitted = FitRhythm(points)) {
-                line = fitted;
-                freeStart = false;
-            } else if (points.size() == 1) {
-                line->startMs = points[0].ms - points[0].index * line->intervalMs;
-            }
-        }
-        pull.startMs = line->startMs;
-        pull.intervalMs = line->intervalMs;
-        ForEachRow(pull, [&](AnalysedRow& row, int firstIndex) {
-            for (int i : row.blows) {
-                AnalysedBlow& blow = a_.blows[i];
-                if (blow.kind != AnalysedBlow::Kind::Counted) continue;
-                blow.idealMs = line->At(firstIndex + blow.place - 1);
-                blow.errorMs = blow.ms - blow.idealMs;
-            }
-        });
-
-        const bool afterBackstroke =
-            previous && a_.rows[previous->firstRow + previous->rowCount - 1].stroke == kBackstroke;
-        if (afterBackstroke && a_.rows[pull.firstRow].stroke == kHandstroke) {
-            const double lastBlow = previous->startMs + (previous->rowCount * bellCount_ - 1) * previous->intervalMs;
-            pull.handstrokeGapMs = pull.startMs - lastBlow - (previous->intervalMs + pull.intervalMs) / 2;
-            gapSum_ += *pull.handstrokeGapMs / pull.intervalMs;
-            ++gaps_;
-        }
-    }
-
-private:
-    template <typename Visit>
-    void ForEachRow(const PullRhythm& pull, Visit visit) {
-        for (int r = 0; r < pull.rowCount; ++r) visit(a_.rows[pull.firstRow + r], r * bellCount_);
-    }
-
-    // Where a pull without a whole row should start: one interval after the
-    // previous pull, and before a handstroke the gap the band has left so far.
-    RhythmLine Predict(const PullRhythm& pull, const PullRhythm* previous) const {
-        if (!previous) return {0, interval_};
-        const double gapBlows = gaps_ > 0 ? gapSum_ / gaps_ : 1.0;
-        const bool hand = a_.rows[pull.firstRow].stroke == kHandstroke;
-        const double next = previous->startMs + (previous->rowCount * bellCount_) * previous->intervalMs;
-        return {next + (hand ? gapBlows * previous->intervalMs : 0), previous->intervalMs};
-    }
-
-    void PlaceBrokenRow(AnalysedRow& row, const RhythmLine& line, int firstIndex, bool freeStart) {
-        std::vector<RowBlow> blows;
-        for (int i : row.blows) blows.push_back({a_.blows[i].bell, a_.blows[i].ms});
-        const std::vector<int> places = PlaceRowBlows(blows, bellCount_, line, firstIndex, freeStart);
-        row.extraBlows = 0;
-        for (std::size_t k = 0; k < places.size(); ++k) {
-            AnalysedBlow& blow = a_.blows[row.blows[k]];
-            blow.kind = places[k] < 0 ? AnalysedBlow::Kind::Extra : AnalysedBlow::Kind::Counted;
-            blow.place = places[k] + 1;
-            if (places[k] < 0) ++row.extraBlows;
-        }
-    }
-
-    Analysis& a_;
-    int bellCount_;
-    double interval_;
-    double gapSum_ = 0;  // in intervals
-    int gaps_ = 0;
-};
 
 void CutIntoRows(Analysis& analysis, const Touch& touch) {
     std::vector<int> members;
@@ -231,8 +127,13 @@ Analysis AnalyseTouch(const Touch& touch) {
 
     analysis.pulls = GroupPulls(analysis.rows);
     PullFitter fitter(analysis, interval);
-    for (std::size_t p = 0; p < analysis.pulls.size(); ++p)
-        fitter.Fit(analysis.pulls[p], p == 0 ? nullptr : &analysis.pulls[p - 1]);
+    // Twice: the second time the broken rows are placed knowing each bell's habits.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::size_t p = 0; p < analysis.pulls.size(); ++p)
+            fitter.Fit(analysis.pulls[p], p == 0 ? nullptr : &analysis.pulls[p - 1]);
+        fitter.LearnHabits();
+    }
+    MeasureHandstrokeGaps(analysis);
     MarkRows(analysis);
     AddFigures(analysis, touch.ringers);
     return analysis;

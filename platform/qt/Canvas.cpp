@@ -91,6 +91,7 @@ RgbaImage RenderDrawing(const Drawing& drawing) {
     RgbaImage image{drawing.width, drawing.height, {}};
     if (drawing.width <= 0 || drawing.height <= 0) return image;
     QImage painted(drawing.width, drawing.height, QImage::Format_RGBA8888);
+    if (painted.isNull()) return image;
     {
         QPainter painter(&painted);
         Paint(painter, drawing);

@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <chrono>
 #include <filesystem>
@@ -156,16 +157,25 @@ TEST_F(RealTowerTest, TheWindowsClientRingsAndChatsWithTheLinuxClientUntilTheSer
     std::filesystem::create_directories(TOLMER_SCREENSHOT_DIR);
     EXPECT_TRUE(wendy.Screenshot(*tower, std::string(TOLMER_SCREENSHOT_DIR) + "/windows-tower.png"));
 
-    // A touch of two rows, then Wendy reviews it and saves its chart.
+    // After a silence, a touch of two rows at a steady pace: Wendy rings her
+    // bells with her keys, Ann hers; then Wendy reviews it and saves its chart.
+    platform::PumpFor(static_cast<int>(StrikeRecorder::kSilence.count()) + 200);
+    std::array<int, 7> strokes{};
+    for (int bell = 1; bell <= 6; ++bell) strokes[bell] = Strokes(*ann, {bell});
     const auto start = std::chrono::steady_clock::now();
     for (int blow = 0; blow < 12; ++blow) {
         const int bell = blow % 6 + 1;
-        const auto due = start + std::chrono::milliseconds(100 * blow + (bell == 4 ? 40 : 0));
+        const int stroke = strokes[bell] = 1 - strokes[bell];
+        const auto due = start + std::chrono::milliseconds(250 * blow);
         platform::PumpUntil([&] { return std::chrono::steady_clock::now() >= due; }, 5000);
-        const int stroke = 1 - Strokes(*ann, {bell});
-        ann->session.SendStrike(bell, stroke);
-        ASSERT_TRUE(WaitFor([&] { return Strokes(*ann, {bell}) == stroke; }));
+        if (bell <= 2) ASSERT_TRUE(wendy.Type(std::string(1, (stroke == 1 ? "jd" : "nc")[bell - 1])));
+        else ann->session.SendStrike(bell, stroke);
     }
+    ASSERT_TRUE(Eventually([&] {
+        for (int bell = 1; bell <= 6; ++bell)
+            if (Strokes(*ann, {bell}) != strokes[bell]) return false;
+        return true;
+    })) << "the touch did not reach Ann";
     ASSERT_TRUE(wendy.Click(*tower->Control(ids::IDC_REVIEW)));
     const auto review = wendy.WaitFor("Striking Review", [](const WindowView& w) {
         return w.Cell(ids::IDC_REVIEW_FIGURES, "Wendy", 1) == "12" &&
