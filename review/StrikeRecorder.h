@@ -27,7 +27,8 @@ public:
 
     void OnStrike(const HeardStrike& strike) override;
 
-    // The kept touches, oldest first; the last may still be being rung.
+    // The kept touches, oldest first; the last may still be being rung. Valid
+    // until the next strike.
     std::vector<const Touch*> Touches() const;
     // True while the latest touch has not yet been followed by a silence.
     bool Ringing(std::chrono::steady_clock::time_point now) const;

@@ -1,7 +1,7 @@
 // Ringing a touch and looking at its striking, as a band meets it: Ann rings
 // bells 1 and 2 by clicking them in her window; Ben (3, 4) and Cat (5, 6) are
 // scripted ringers whose strikes leave at set times through the real server,
-// Ben's bell 4 always 70 ms late; Cat misses bell 5 once. After a short
+// Ben's bell 4 always 60 ms late; Cat misses bell 5 once. After a short
 // touch, a silence and a longer one, Ann opens the review.
 #include <QImage>
 #include <chrono>
@@ -23,8 +23,9 @@ namespace {
 using namespace testsupport;
 using namespace std::chrono;
 
-constexpr int kIntervalMs = 120;
-constexpr int kLateMs = 70;
+constexpr int kIntervalMs = 150;
+constexpr int kLateMs = 60;
+constexpr int kToleranceMs = 20;  // loopback and a busy machine, sanitizers too
 
 // Rings rounds on six bells at an even pace with an open handstroke lead.
 class Band {
@@ -119,11 +120,11 @@ TEST_F(RealTowerTest, AfterATouchTheBandSeesItsStrikingStepsBetweenTouchesAndSav
         EXPECT_EQ(review.bandFigures.GetWindowText().substr(0, 17), "8 rows (1 broken)");
         EXPECT_EQ(review.Shown().rows[5].missingBells, (std::vector<int>{5}));
         EXPECT_EQ(FiguresOf(review, "Ben")[1], "34");
-        EXPECT_NEAR(MeanOf(review, "Ben"), kLateMs / 2, 15);
-        EXPECT_NEAR(MeanOf(review, "Bell 4"), kLateMs, 15);
-        EXPECT_NEAR(MeanOf(review, "Bell 3"), 0, 15);
-        EXPECT_NEAR(MeanOf(review, "Ann"), 0, 15);
-        EXPECT_NEAR(MeanOf(review, "Cat"), 0, 15);
+        EXPECT_NEAR(MeanOf(review, "Ben"), kLateMs / 2, kToleranceMs);
+        EXPECT_NEAR(MeanOf(review, "Bell 4"), kLateMs, kToleranceMs);
+        EXPECT_NEAR(MeanOf(review, "Bell 3"), 0, kToleranceMs);
+        EXPECT_NEAR(MeanOf(review, "Ann"), 0, kToleranceMs);
+        EXPECT_NEAR(MeanOf(review, "Cat"), 0, kToleranceMs);
         EXPECT_EQ(review.rowsLabel.GetWindowText(), "Rows 1 to 8 of 8");
         // Ann's own blows are ringed: her two bells in every row.
         int ringed = 0;
@@ -150,7 +151,7 @@ TEST_F(RealTowerTest, AfterATouchTheBandSeesItsStrikingStepsBetweenTouchesAndSav
             if (cells.at(3) == "4") bell4Errors += std::stod(cells.at(7));
         }
         EXPECT_EQ(lines, 47);
-        EXPECT_NEAR(bell4Errors / 8, kLateMs, 15);
+        EXPECT_NEAR(bell4Errors / 8, kLateMs, kToleranceMs);
         // The whole chart as PNG.
         const std::filesystem::path png = review.SavePng();
         const QImage chart(QString::fromStdString(png.string()));
