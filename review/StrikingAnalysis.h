@@ -3,12 +3,15 @@
 // place, and figures per ringer, per bell and for the band.
 //
 // Rows come from RowFinder.h; a blow's place is where it fell in its row's
-// order. A whole pull is a handstroke row and the backstroke row after it,
-// struck at one even interval; its rhythm is the line most of its blows lie
-// on (RhythmFit.h), and a blow's ideal time is that line at its place. The
+// order, and in a row missing a bell or holding one twice, the place that
+// fits the pull's rhythm and the bell's usual error best (PullFitter.h). A
+// whole pull is a handstroke row and the backstroke row after it, struck at
+// one even interval; its rhythm is the line most of its blows lie on
+// (RhythmFit.h), and a blow's ideal time is that line at its place. The
 // handstroke gap is the pause before a handstroke row beyond one interval:
-// an open handstroke lead leaves one blow's worth. Handstroke is the stroke
-// a bell first strikes after the bells are laid out (stroke 1).
+// an open handstroke lead leaves one blow's worth. Handstroke rows are those
+// after the longer pauses when the band leaves a gap, else those on the
+// stroke a bell first strikes after the bells are laid out (stroke 1).
 #pragma once
 
 #include <optional>
