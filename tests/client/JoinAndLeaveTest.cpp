@@ -36,25 +36,6 @@ struct DeafPort {
     std::uint16_t port = 0;
 };
 
-// An environment variable set (or unset) while the object lives, and put
-// back as it was afterwards.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) ::setenv(name, value, 1);
-        else ::unsetenv(name);
-    }
-    ~ScopedVariable() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 TEST_F(RealTowerTest, OneStartsATowerAnotherJoinsItAfterANoticeAndAThirdGivesUp) {
     // Ann has named the server once, in her settings file, and starts the
     // client without a switch.

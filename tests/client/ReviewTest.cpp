@@ -93,7 +93,7 @@ int MeanOf(const ReviewDialog& review, const std::string& who) {
 TEST_F(RealTowerTest, AfterATouchTheBandSeesItsStrikingStepsBetweenTouchesAndSavesIt) {
     const std::filesystem::path folder = std::filesystem::path(TOLMER_SCREENSHOT_DIR).parent_path() / "review-test";
     std::filesystem::remove_all(folder);
-    setenv("TOLMER_REVIEW_DIR", folder.c_str(), 1);
+    const ScopedVariable reviewFolder("TOLMER_REVIEW_DIR", folder.c_str());
 
     auto ann = Enter("Ann");
     ASSERT_TRUE(ann);
@@ -168,7 +168,6 @@ TEST_F(RealTowerTest, AfterATouchTheBandSeesItsStrikingStepsBetweenTouchesAndSav
     ann->reviewButton.Click();
     EXPECT_EQ(script.Opened(), 3);
     std::filesystem::remove_all(folder);
-    unsetenv("TOLMER_REVIEW_DIR");
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ TEST_F(RealTowerTest, TheWindowsClientRingsAndChatsWithTheLinuxClientUntilTheSer
     const std::filesystem::path reviewFolder =
         std::filesystem::path(TOLMER_SCREENSHOT_DIR).parent_path() / "wine-review";
     std::filesystem::remove_all(reviewFolder);
-    setenv("TOLMER_REVIEW_DIR", ("Z:" + reviewFolder.string()).c_str(), 1);
+    const ScopedVariable reviewVariable("TOLMER_REVIEW_DIR", ("Z:" + reviewFolder.string()).c_str());
 
     // Wendy, on Windows, installs Tolmer with her group's server, which is
     // not on the usual port, starts it and finds the tower listed: her name,

@@ -3,8 +3,10 @@
 // open, and reads what the windows show.
 #pragma once
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,25 @@ bool ChooseEntry(platform::ComboBox& combo, const std::string& text);
 bool WaitFor(const std::function<bool()>& condition);
 // Saves a picture of the window under the build folder's screenshots/.
 bool SaveScreenshot(QWidget* widget, const std::string& name);
+
+// An environment variable set (or unset) while the object lives, and put
+// back as it was afterwards.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value) ::setenv(name, value, 1);
+        else ::unsetenv(name);
+    }
+    ~ScopedVariable() {
+        if (old_) ::setenv(name_, old_->c_str(), 1);
+        else ::unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
 
 // A real tolmer-server on a free loopback port, with the boxes and the
 // dialogs of the windows under test in the test's hands.
