@@ -18,16 +18,8 @@ namespace {
 TEST(Canvas, ADrawingRendersItsItemsWhereTheyWerePutAndTheControlShowsIt) {
     testsupport::ExpectSampleRendered(RenderDrawing(testsupport::SampleDrawing()));
 
-    Dialog dialog(DialogTemplate{
-        500, "Canvas", 100, 60, "MS Sans Serif", 8, false, {{10, ControlKind::Canvas, "", 5, 5, 80, 40}}});
-    dialog.Create();
-    Canvas canvas;
-    canvas.Attach(&dialog, 10);
-    EXPECT_EQ(canvas.Width(), dialog.DialogUnitsToPixels(5, 5, 80, 40).cx);
-    EXPECT_EQ(canvas.Height(), dialog.DialogUnitsToPixels(5, 5, 80, 40).cy);
-    canvas.SetDrawing(testsupport::SampleDrawing());
-    EXPECT_EQ(canvas.GetDrawing().items.size(), 4u);
-    const QImage shown = qt::WidgetOf(canvas)->grab().toImage();
+    const testsupport::SampleCanvas sample;
+    const QImage shown = qt::WidgetOf(sample.canvas)->grab().toImage();
     EXPECT_EQ(shown.pixelColor(10, 10), QColor(200, 0, 0));
 }
 

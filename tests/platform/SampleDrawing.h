@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Canvas.h"
+#include "platform/Dialog.h"
 
 namespace testsupport {
 
@@ -42,5 +43,22 @@ inline void ExpectSampleRendered(const platform::RgbaImage& image) {
         for (int x = 20; x < 40; ++x) inked += Dark(image.At(x, y));
     EXPECT_GT(inked, 10) << "no text";
 }
+
+// A dialog whose one canvas shows the sample drawing, checked for its size in
+// pixels and for what it holds; the backend's test reads what it shows.
+struct SampleCanvas {
+    platform::Dialog dialog{platform::DialogTemplate{
+        500, "Canvas", 100, 60, "MS Sans Serif", 8, false, {{10, platform::ControlKind::Canvas, "", 5, 5, 80, 40}}}};
+    platform::Canvas canvas;
+
+    SampleCanvas() {
+        dialog.Create();
+        canvas.Attach(&dialog, 10);
+        EXPECT_EQ(canvas.Width(), dialog.DialogUnitsToPixels(5, 5, 80, 40).cx);
+        EXPECT_EQ(canvas.Height(), dialog.DialogUnitsToPixels(5, 5, 80, 40).cy);
+        canvas.SetDrawing(SampleDrawing());
+        EXPECT_EQ(canvas.GetDrawing().items.size(), 4u);
+    }
+};
 
 }  // namespace testsupport

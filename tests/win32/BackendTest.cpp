@@ -144,16 +144,8 @@ TEST(Win32Controls, TextsComeBackAsTheyWereSet) {
 TEST(Win32Canvas, ADrawingRendersItsItemsWhereTheyWerePutAndTheControlShowsIt) {
     testsupport::ExpectSampleRendered(RenderDrawing(testsupport::SampleDrawing()));
 
-    Dialog dialog(DialogTemplate{
-        501, "Canvas", 100, 60, "MS Sans Serif", 8, false, {{10, ControlKind::Canvas, "", 5, 5, 80, 40}}});
-    dialog.Create();
-    Canvas canvas;
-    canvas.Attach(&dialog, 10);
-    EXPECT_EQ(canvas.Width(), dialog.DialogUnitsToPixels(5, 5, 80, 40).cx);
-    EXPECT_EQ(canvas.Height(), dialog.DialogUnitsToPixels(5, 5, 80, 40).cy);
-    canvas.SetDrawing(testsupport::SampleDrawing());
-    EXPECT_EQ(canvas.GetDrawing().items.size(), 4u);
-    const HWND hwnd = win32::HwndOf(canvas);
+    const testsupport::SampleCanvas sample;
+    const HWND hwnd = win32::HwndOf(sample.canvas);
     UpdateWindow(hwnd);
     const HDC dc = GetDC(hwnd);
     EXPECT_EQ(GetPixel(dc, 10, 10), RGB(200, 0, 0));
