@@ -48,21 +48,19 @@ TEST(CallTiming, GoStartsTheMethodAtTheFirstHandstrokeAWholeRowAway) {
     EXPECT_EQ(rows.EffectRow(), 2);
 }
 
-TEST(CallTiming, ABobTakesTheLeadEndAtLeastTwoRowsAway) {
+TEST(CallTiming, ABobTakesTheLeadEndAfterTheRowItIsCalledIn) {
     // From a Go during row 0 the first lead head is row 13, the treble leading
-    // at handstroke in row 12.
+    // at handstroke in row 12: a bob called then takes effect at once.
     const long leadHead = 13;
     const long nextLeadHead = leadHead + 12;
-    for (long during : {3L, 10L, 11L}) {
+    for (long during : {3L, 11L, 12L}) {
         const auto rows = Ring(6, {{0, "Go Plain Bob Minor"}, {during, "Bob"}}, nextLeadHead);
         EXPECT_EQ(rows[leadHead], "123564") << during;
         EXPECT_EQ(rows[nextLeadHead], "136245") << during;
     }
-    for (long during : {12L, 13L}) {
-        const auto rows = Ring(6, {{0, "Go Plain Bob Minor"}, {during, "Bob"}}, nextLeadHead);
-        EXPECT_EQ(rows[leadHead], "135264") << during;
-        EXPECT_EQ(rows[nextLeadHead], "135642") << during;  // the bob at the second lead end
-    }
+    const auto late = Ring(6, {{0, "Go Plain Bob Minor"}, {leadHead, "Bob"}}, nextLeadHead);
+    EXPECT_EQ(late[leadHead], "135264");
+    EXPECT_EQ(late[nextLeadHead], "135642");  // the bob at the second lead end
     const auto plain = Ring(6, {{0, "Go Plain Bob Minor"}}, nextLeadHead);
     EXPECT_EQ(plain[nextLeadHead], "156342");
 }
@@ -115,7 +113,7 @@ TEST(CallTiming, CallsThatDoNotFitTheMomentAreRefused) {
     EXPECT_EQ(rows.Hear(*ReadCall("Go Plain Bob Doubles"), 3), CallOutcome::Ignored);  // already going
     EXPECT_EQ(rows.Hear(*ReadCall("Bob"), 5), CallOutcome::NoSuchCall);
     EXPECT_EQ(rows.Hear(*ReadCall("Single"), 5), CallOutcome::CallTaken);
-    EXPECT_EQ(rows.EffectRow(), 7);
+    EXPECT_EQ(rows.EffectRow(), 6);
 }
 
 TEST(CallTiming, RowsAskedForEarlyAreRemadeByALaterCall) {

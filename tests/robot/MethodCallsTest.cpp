@@ -61,8 +61,8 @@ TEST(MethodCalls, StedmanCallsTakeEffectAtSixEnds) {
     const auto bob = Ring(8, {{0, "Go Stedman Triples"}, {2, "Bob"}}, secondSixEnd);
     EXPECT_EQ(plain[firstSixEnd], "32416578");
     EXPECT_EQ(bob[firstSixEnd], "32415768");
-    // Too late for the first six end: the single waits for the second.
-    const auto single = Ring(8, {{0, "Go Stedman Triples"}, {3, "Single"}}, secondSixEnd);
+    // Called during the six end itself: the single waits for the next one.
+    const auto single = Ring(8, {{0, "Go Stedman Triples"}, {firstSixEnd, "Single"}}, secondSixEnd);
     EXPECT_EQ(single[firstSixEnd], plain[firstSixEnd]);
     EXPECT_EQ(single[secondSixEnd], "43621758");
     EXPECT_NE(plain[secondSixEnd], single[secondSixEnd]);

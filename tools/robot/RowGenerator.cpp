@@ -96,7 +96,7 @@ RowGenerator::Cursor RowGenerator::Step(const Cursor& from) {
 CallOutcome RowGenerator::Hear(const HeardCall& call, long during) {
     effectRow_ = -1;
     if (!started_ || during > lastRow_ || call.type == CallType::LookTo) return CallOutcome::Ignored;
-    const long warned = during + 2;  // the first row a call may change
+    const long warned = during + 2;  // the first row a Go may change
     const bool methodAhead = goRow_ >= warned;
     const bool ringingMethod = methodAhead || InMethodAt(during + 1);
     switch (call.type) {
@@ -118,9 +118,12 @@ CallOutcome RowGenerator::Hear(const HeardCall& call, long during) {
         if (!ringingMethod) return CallOutcome::Ignored;
         const CallKind kind = call.type == CallType::Bob ? CallKind::Bob : CallKind::Single;
         if (active_->Call(kind) == nullptr) return CallOutcome::NoSuchCall;
-        Forget(warned);
-        calls_.push_back(PendingCall{kind, warned});
-        effectRow_ = warned;
+        // A bob or single may change the very next row: the lead head that
+        // follows the treble's handstroke lead.
+        const long earliest = during + 1;
+        Forget(earliest);
+        calls_.push_back(PendingCall{kind, earliest});
+        effectRow_ = earliest;
         return CallOutcome::CallTaken;
     }
     case CallType::ThatsAll:

@@ -1,10 +1,12 @@
 // The rows the band rings, as the conductor's calls shape them. Rows are
 // counted from the first row of rounds (row 0, a handstroke; handstroke rows
-// are even). A call heard during row r changes nothing before row r + 2, so
-// every ringer has at least one whole row's warning:
-//   Go          the method from the first handstroke row h >= r + 2
+// are even). A call heard during row r never changes row r itself:
+//   Go          the method from the first handstroke row h >= r + 2, so
+//               every ringer has at least one whole row's warning
 //   Bob/Single  at the first place the method takes that call whose first
-//               changed row is >= r + 2 (the lead head, for a lead-end call)
+//               changed row is >= r + 1 (the lead head, for a lead-end call):
+//               a bob called as the treble leads at handstroke takes effect
+//               at the lead end that follows
 //   That's All  the method stops when rounds next come up; rounds follow
 //   Stand       the last row is the first backstroke row after the call
 //
