@@ -49,11 +49,4 @@ TEST(ChatCommand, AnswersSayWhetherItUnderstood) {
     EXPECT_EQ(obey("Robot: sing").text, "I understand: method NAME, interval MS, leave.");
 }
 
-TEST(ChatCommand, TheGreetingNamesTheMethod) {
-    robot::RobotRinger ringer(8);
-    EXPECT_EQ(robot::Greeting(ringer), "Robot ringer here; at Go I'll ring nothing until told.");
-    ringer.SetMethod(*robot::FindMethod("Yorkshire Surprise Major"));
-    EXPECT_EQ(robot::Greeting(ringer), "Robot ringer here; at Go I'll ring Yorkshire Surprise Major.");
-}
-
 }  // namespace

@@ -85,6 +85,11 @@ TEST(MethodLibrary, NamesMatchAsRingersWriteThem) {
     EXPECT_FALSE(FindMethod("Cambridge Surprise Triples"));
     EXPECT_FALSE(FindMethod("Cambridge Surprise Minorx"));
     EXPECT_FALSE(FindMethod(""));
+    // A name is known with its stage or without, as the library spells it.
+    EXPECT_EQ(robot::KnownMethodName("  cambridge surprise "), "Cambridge Surprise");
+    EXPECT_EQ(robot::KnownMethodName("st clements college bob minor"), "St Clement's College Bob Minor");
+    EXPECT_FALSE(robot::KnownMethodName("Cambridge Surprise Triples"));
+    EXPECT_FALSE(robot::KnownMethodName(""));
 }
 
 TEST(MethodLibrary, ANameWithoutItsStageTakesTheTowersOrOneFewer) {

@@ -166,13 +166,19 @@ TEST(RobotRinger, TakenOverBellsStartWithTheirNextBlow) {
     EXPECT_EQ(next->bell, 2);
     EXPECT_EQ(next->stroke, 1);
     EXPECT_EQ(next->sendAt, 1'240'000);
-    // Given the 5th as well during row 3, it strikes the 5th's blow in row 4 first.
+    // A person rang the 5th in row 0; given the 5th as well during row 3, the
+    // robot strikes the 5th's blow in row 3 first, turning it over.
+    ringer.OnStrike(5, 1, 1'000'000 + static_cast<robot::Micros>(4 * kInterval));
     const robot::Micros rowThree = 1'000'000 + static_cast<robot::Micros>(BeatOf(3, 1, 6) * kInterval);
     ringer.SetBells(BellSetOf("25"), BellSetOf("1346"), rowThree);
     next = ringer.Next();
     ASSERT_TRUE(next);
     EXPECT_EQ(next->row, 3);
     EXPECT_EQ(next->bell, 5);
+    EXPECT_EQ(next->stroke, 0);
+    // Every client laid its bells out again for the allocation: stroke 1 moves it.
+    ringer.BellsLaidOut();
+    EXPECT_EQ(ringer.Next()->stroke, 1);
 }
 
 }  // namespace

@@ -77,9 +77,9 @@ ChatAnswer Obey(const ChatCommand& command, RobotRinger& robot) {
     return {"I understand: method NAME, interval MS, leave."};
 }
 
-std::string Greeting(const RobotRinger& robot) {
-    const std::optional<Method>& method = robot.NextMethod();
-    return "Robot ringer here; at Go I'll ring " + (method ? method->name : std::string("nothing until told")) + ".";
+std::string Greeting(std::string_view method) {
+    return "Robot ringer here; at Go I'll ring " +
+           (method.empty() ? std::string("nothing until told") : std::string(method)) + ".";
 }
 
 }  // namespace robot

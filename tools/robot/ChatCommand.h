@@ -33,7 +33,8 @@ struct ChatAnswer {
 // Carries out a command on the robot and says, briefly, whether it understood.
 ChatAnswer Obey(const ChatCommand& command, RobotRinger& robot);
 
-// What the robot says when it arrives.
-std::string Greeting(const RobotRinger& robot);
+// What the robot says when it arrives: the method it will ring at Go, or ""
+// when it has none.
+std::string Greeting(std::string_view method);
 
 }  // namespace robot

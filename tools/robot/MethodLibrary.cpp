@@ -100,4 +100,13 @@ std::optional<Method> FindMethod(std::string_view name, int towerBells) {
     return std::nullopt;
 }
 
+std::optional<std::string> KnownMethodName(std::string_view name) {
+    const std::string wanted = Normalised(name);
+    for (const LibraryEntry& entry : kTable) {
+        if (Normalised(FullName(entry)) == wanted) return FullName(entry);
+        if (Normalised(entry.name) == wanted) return std::string(entry.name);
+    }
+    return std::nullopt;
+}
+
 }  // namespace robot

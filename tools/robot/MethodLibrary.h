@@ -27,6 +27,10 @@ const std::vector<LibraryEntry>& MethodTable();
 // tenor covering.
 std::optional<Method> FindMethod(std::string_view name, int towerBells = 0);
 
+// The library's spelling of a method name, with its stage or without
+// ("plain  bob" gives "Plain Bob"); nothing for a name it does not hold.
+std::optional<std::string> KnownMethodName(std::string_view name);
+
 // The full name of a table entry: "Cambridge Surprise Minor".
 std::string FullName(const LibraryEntry& entry);
 

@@ -53,6 +53,9 @@ public:
     int Bells() const { return bells_; }
     // The bells allocated to the robot and to people; it follows a change at once.
     void SetBells(BellSet own, BellSet people, Micros now);
+    // Every client has laid its bells out again (after an allocation), each
+    // bell's number back at stroke 0: the next strike of every bell is stroke 1.
+    void BellsLaidOut() { strokes_.fill(0); }
     void SetMethod(Method method) { rows_.SetMethod(std::move(method)); }
     const std::optional<Method>& NextMethod() const { return rows_.NextMethod(); }
     bool Fits(int stage) const { return rows_.Fits(stage); }

@@ -1,0 +1,150 @@
+#include "tools/robot/RobotOptions.h"
+
+#include <charconv>
+#include <string_view>
+
+#include "tools/robot/ChatCommand.h"
+#include "tools/robot/MethodLibrary.h"
+#include "tools/robot/PlaceNotation.h"
+
+namespace robot {
+
+namespace {
+
+std::optional<int> ParseInt(std::string_view text, int min, int max) {
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+RobotCommandLine ParseRobotCommandLine(const std::vector<std::string>& args, const ServerNames& servers) {
+    RobotCommandLine result;
+    RobotOptions& options = result.options;
+    auto fail = [&result](std::string error) {
+        result.action = RobotCommandLine::Action::Fail;
+        result.error = std::move(error);
+        return result;
+    };
+    options.host = servers.main;
+    std::string serverFlag;  // the switch or flag that chose the server
+    std::optional<std::string> method, notation;
+    std::optional<int> stage;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view flag = args[i];
+        std::optional<std::string> inlineValue;
+        if (const auto eq = flag.find('='); flag.starts_with("--") && eq != std::string_view::npos) {
+            inlineValue = std::string(flag.substr(eq + 1));
+            flag = flag.substr(0, eq);
+        }
+        auto value = [&]() -> std::optional<std::string> {
+            if (inlineValue) return inlineValue;
+            if (i + 1 < args.size()) return args[++i];
+            return std::nullopt;
+        };
+        auto number = [&](int min, int max) {
+            const auto given = value();
+            return given ? ParseInt(*given, min, max) : std::nullopt;
+        };
+        const std::string named(flag);
+
+        if (flag == "--help" || flag == "-h") {
+            result.action = RobotCommandLine::Action::ShowHelp;
+            return result;
+        }
+        if (flag == "-l" || flag == "-t" || flag == "-d" || flag == "--server") {
+            const std::optional<std::string> host = flag == "--server" ? value() : ServerForSwitch(flag[1], servers);
+            if (!host || host->empty()) return fail("--server needs a host name or address");
+            if (!serverFlag.empty()) return fail(named + " and " + serverFlag + " both choose the server; give one");
+            serverFlag = named;
+            options.host = *host;
+        } else if (flag == "--port") {
+            const auto port = number(1, 65535);
+            if (!port) return fail("--port needs a number from 1 to 65535");
+            options.port = static_cast<std::uint16_t>(*port);
+        } else if (flag == "--interval") {
+            const auto ms = number(kShortestIntervalMs, kLongestIntervalMs);
+            if (!ms) {
+                return fail("--interval needs a number of milliseconds from " + std::to_string(kShortestIntervalMs) +
+                            " to " + std::to_string(kLongestIntervalMs));
+            }
+            options.intervalMs = *ms;
+        } else if (flag == "--stage") {
+            stage = number(kMinStage, wire::kMaxBells);
+            if (!stage) return fail("--stage needs a number of bells from 3 to 12");
+        } else if (flag == "--tower" || flag == "--name" || flag == "--method" || flag == "--place-notation") {
+            const auto given = value();
+            if (!given || given->empty()) return fail(named + " needs a value");
+            if (flag == "--tower") options.tower = *given;
+            if (flag == "--name") options.name = *given;
+            if (flag == "--method") method = given;
+            if (flag == "--place-notation") notation = given;
+        } else if (flag == "--description") {
+            const auto given = value();
+            if (!given) return fail("--description needs a text");
+            options.description = *given;
+        } else {
+            return fail("unknown option '" + args[i] + "'");
+        }
+    }
+
+    if (options.tower.empty()) return fail("--tower NAME is needed: the tower to join or start");
+    if (method && notation) return fail("--method and --place-notation both choose the method; give one");
+    if (notation.has_value() != stage.has_value()) return fail("--place-notation and --stage go together");
+    if (method) {
+        const std::optional<std::string> known = KnownMethodName(*method);
+        if (!known) return fail("unknown method \"" + *method + "\"");
+        options.methodName = *known;
+    }
+    if (notation) {
+        const std::string name = *notation + " " + std::string(StageName(*stage));
+        BuiltMethod built = MakeMethod(name, *stage, *notation);
+        if (!built.method) return fail("--place-notation \"" + *notation + "\": " + built.error);
+        options.notationMethod = std::move(built.method);
+        options.methodName = name;
+    }
+    return result;
+}
+
+std::string RobotUsage() {
+    const RobotOptions defaults;
+    return "Usage: tolmer-robot [-l | -t | -d | --server HOST] [--port PORT] --tower NAME\n"
+           "                    [--description TEXT] [--name NAME]\n"
+           "                    [--method \"METHOD NAME\" | --place-notation PN --stage N]\n"
+           "                    [--interval MS]\n"
+           "Joins the tower NAME (or starts it) as a ringer that rings every bell the\n"
+           "conductor gives it, in the band's rhythm: rounds at \"Look to\", the method\n"
+           "at \"Go\", bobs and singles, \"That's All\" and \"Stand\". Chat to it as\n"
+           "\"NAME: method METHOD\", \"NAME: interval MS\" or \"NAME: leave\".\n"
+           "\n"
+           "Options:\n"
+           "  -l, -t, -d            this machine, the test server, the private server\n"
+           "                        (as for the client); the main server without them\n"
+           "  --server HOST         any other server\n"
+           "  --port PORT           the server's port (default " +
+           std::to_string(defaults.port) +
+           ")\n"
+           "  --tower NAME          the tower to join, or to start when it is not open\n"
+           "  --description TEXT    the description of a tower it starts\n"
+           "  --name NAME           its ringer name (default \"" +
+           defaults.name +
+           "\")\n"
+           "  --method NAME         the method a plain \"Go\" rings (default \"" +
+           defaults.methodName +
+           "\" on\n"
+           "                        the tower's bells); a name without its stage\n"
+           "                        takes the tower's\n"
+           "  --place-notation PN   any other method, with --stage N (3 to 12)\n"
+           "  --interval MS         the pace until it has heard the band (default " +
+           std::to_string(static_cast<int>(defaults.intervalMs)) +
+           ";\n"
+           "                        100 to 2000)\n"
+           "  -h, --help            show this help and exit\n"
+           "\n"
+           "Exit status: 0 when told to leave or stopped with Ctrl-C, 1 when the server\n"
+           "refuses it or the connection is lost, 2 for a wrong command line.\n";
+}
+
+}  // namespace robot
