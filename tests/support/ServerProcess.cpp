@@ -159,26 +159,54 @@ bool ServerProcess::WaitForLog(const std::string& text, std::chrono::millisecond
     }
 }
 
-ProgramResult RunProgram(const std::string& binary, const std::vector<std::string>& args,
-                         std::chrono::milliseconds timeout) {
-    ProgramResult result;
+ProgramProcess::~ProgramProcess() {
+    if (pid_ > 0) KillAndReap(pid_);
+    for (const std::string& path : {outPath_, errPath_})
+        if (!path.empty()) ::unlink(path.c_str());
+}
+
+bool ProgramProcess::Start(const std::string& binary, const std::vector<std::string>& args) {
     char outTemplate[] = "/tmp/tolmer-run-out-XXXXXX";
     char errTemplate[] = "/tmp/tolmer-run-err-XXXXXX";
     const int outFd = ::mkstemp(outTemplate);
     const int errFd = ::mkstemp(errTemplate);
-    if (outFd >= 0 && errFd >= 0) {
-        const pid_t pid = Spawn(binary, args, outFd, errFd);
-        if (pid > 0) {
-            result.exitCode = WaitForExit(pid, Clock::now() + timeout);
-            if (result.exitCode < 0) KillAndReap(pid);
-        }
-        result.out = ReadFile(outTemplate);
-        result.err = ReadFile(errTemplate);
-    }
+    if (outFd >= 0) outPath_ = outTemplate;
+    if (errFd >= 0) errPath_ = errTemplate;
+    if (outFd >= 0 && errFd >= 0) pid_ = Spawn(binary, args, outFd, errFd);
     for (const int fd : {outFd, errFd})
         if (fd >= 0) ::close(fd);
-    ::unlink(outTemplate);
-    ::unlink(errTemplate);
+    return pid_ > 0;
+}
+
+int ProgramProcess::Wait(std::chrono::milliseconds timeout) {
+    if (pid_ <= 0) return exitCode_;
+    exitCode_ = WaitForExit(pid_, Clock::now() + timeout);
+    if (exitCode_ >= 0) pid_ = -1;
+    return exitCode_;
+}
+
+int ProgramProcess::Stop(int signal, std::chrono::milliseconds timeout) {
+    if (pid_ <= 0) return exitCode_;
+    ::kill(pid_, signal);
+    if (Wait(timeout) < 0) {
+        KillAndReap(pid_);
+        pid_ = -1;
+    }
+    return exitCode_;
+}
+
+std::string ProgramProcess::Out() const { return outPath_.empty() ? std::string() : ReadFile(outPath_); }
+
+std::string ProgramProcess::Err() const { return errPath_.empty() ? std::string() : ReadFile(errPath_); }
+
+ProgramResult RunProgram(const std::string& binary, const std::vector<std::string>& args,
+                         std::chrono::milliseconds timeout) {
+    ProgramProcess program;
+    ProgramResult result;
+    if (program.Start(binary, args)) result.exitCode = program.Wait(timeout);
+    if (result.exitCode < 0) program.Stop(SIGKILL);
+    result.out = program.Out();
+    result.err = program.Err();
     return result;
 }
 

@@ -55,6 +55,31 @@ private:
     std::string error_;
 };
 
+// Runs any program in the background, its stdout and stderr kept in files.
+class ProgramProcess {
+public:
+    ProgramProcess() = default;
+    ~ProgramProcess();  // kills a program still running
+    ProgramProcess(const ProgramProcess&) = delete;
+    ProgramProcess& operator=(const ProgramProcess&) = delete;
+
+    bool Start(const std::string& binary, const std::vector<std::string>& args);
+    // Waits for its end: the exit code as for ServerProcess::Stop, or -1 when
+    // it is still running after the timeout.
+    int Wait(std::chrono::milliseconds timeout);
+    // Sends the signal and waits; killed when it does not end in time (-1).
+    int Stop(int signal = 15, std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
+    // Everything it has written so far.
+    std::string Out() const;
+    std::string Err() const;
+
+private:
+    pid_t pid_ = -1;
+    int exitCode_ = -1;
+    std::string outPath_;
+    std::string errPath_;
+};
+
 // The result of running a program to its end.
 struct ProgramResult {
     int exitCode = -1;  // as for ServerProcess::Stop; -1 when it had to be killed
