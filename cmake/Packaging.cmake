@@ -36,7 +36,9 @@ Tolmer lets bell ringers ring a tower's bells together over the internet.
 Each ringer names themself, starts a virtual tower on a Tolmer server or
 joins one, and rings their own bells with the mouse or the keyboard; every
 strike is sounded by everyone at once when the server sends it back.
-A conductor allocates up to twelve bells and makes the calls.")
+A conductor allocates up to twelve bells and makes the calls.
+tolmer-robot rings the bells nobody holds: it follows the method, the
+conductor's calls and the band's rhythm.")
 
 set(CPACK_DEBIAN_SERVER_PACKAGE_NAME tolmer-server)
 set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION net)

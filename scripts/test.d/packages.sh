@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian packages from the release build, unpacks each into a
-# scratch root and checks what it installs: binaries that load, the thirteen
-# bell sounds, the icons, a valid desktop entry, the server's unit and flags.
+# scratch root and checks what it installs: binaries that load (the client,
+# the robot ringer, the server), the thirteen bell sounds, the icons, a valid
+# desktop entry, the server's unit and flags.
 # Usage: packages.sh [BUILD_DIR]   (default build/release)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -71,6 +72,10 @@ client=$scratch/client
 dpkg-deb -x "$client_deb" "$client"
 check_no_local "$client" "tolmer"
 check_binary "$client/usr/bin/tolmer"
+check_binary "$client/usr/bin/tolmer-robot"
+if [ -x "$client/usr/bin/tolmer-robot" ]; then
+  "$client/usr/bin/tolmer-robot" --help | grep -q '^Usage: tolmer-robot' || fail "tolmer-robot --help does not print its usage"
+fi
 
 desktop=$client/usr/share/applications/tolmer.desktop
 if [ -f "$desktop" ]; then

@@ -77,16 +77,6 @@ TEST(RobotRinger, StartsRoundsTwoSecondsAfterLookToWhenItHoldsTheTreble) {
     ExpectRightPlaces(result);
 }
 
-TEST(RobotRinger, AloneItKeepsItsInterval) {
-    Band band = MinorBand();
-    band.people = 0;
-    band.robot = BellSetOf("123456");
-    band.echoJitterUs = 3'000;
-    const auto result = RunBand(band);
-    EXPECT_EQ(result.robot.size(), 64u * 6);
-    EXPECT_LT(WorstError(result.robot, 1), 7'000);
-}
-
 TEST(RobotRinger, FollowsTheTrebleWhenItDoesNot) {
     Band band = MinorBand();
     band.ideal = robot_sim::SteadyRhythm(10'000'000, 300'000);  // slower than it was told

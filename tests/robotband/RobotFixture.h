@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/ScriptedBand.h"
+#include "bench/robot/ScriptedBand.h"
 #include "tests/support/ServerProcess.h"
 
 namespace robotband {

@@ -138,6 +138,10 @@ private:
     int bellCount_ = 0;
 };
 
+// The rows a plan rings: rounds from Look to, shaped by the calls heard
+// during their rows, as far as lastRow or the last row of a Stand.
+std::vector<std::string> RowsOf(const BandPlan& plan);
+
 // A heard blow put in its row: the row in which its bell's place comes
 // nearest in time. Times are microseconds after the first blow.
 struct PlacedBlow {

@@ -1,4 +1,4 @@
-#include "tests/support/ScriptedBand.h"
+#include "bench/robot/ScriptedBand.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,8 +22,14 @@ BandClock::time_point After(BandClock::time_point start, double us) {
 
 bool Rings(const std::string& bells, char symbol) { return bells.find(symbol) != std::string::npos; }
 
-// The rows the band rings: rounds from Look to, shaped by the calls heard
-// during their rows, as far as lastRow or the last row of a Stand.
+struct Action {
+    double atUs;
+    int bell;                // a person's blow, or 0
+    const BandEvent* event;  // an event, or nullptr (with bell 0: Look to)
+};
+
+}  // namespace
+
 std::vector<std::string> RowsOf(const BandPlan& plan) {
     robot::RowGenerator generator(plan.bells);
     if (plan.method) generator.SetMethod(*plan.method);
@@ -40,14 +46,6 @@ std::vector<std::string> RowsOf(const BandPlan& plan) {
     }
     return rows;
 }
-
-struct Action {
-    double atUs;
-    int bell;                // a person's blow, or 0
-    const BandEvent* event;  // an event, or nullptr (with bell 0: Look to)
-};
-
-}  // namespace
 
 bool TowerLog::ChatFrom(const std::string& name, const std::string& line) const {
     return std::find(chat.begin(), chat.end(), std::pair{name, line}) != chat.end();
