@@ -90,9 +90,13 @@ int RunRobot(const RobotOptions& options, std::ostream& out, std::ostream& err) 
     for (;;) {
         if (const auto& ending = robot.Ended()) {
             SendLastWords(*connection, waitMask);
-            (ending->status == 0 ? out : err)
-                << (ending->status == 0 ? "" : "tolmer-robot: ") << ending->message << std::endl;
+            if (ending->status == 0) out << ending->message << std::endl;
+            else err << "tolmer-robot: " << ending->message << std::endl;
             return ending->status;
+        }
+        if (!connection->IsOpen()) {
+            err << "tolmer-robot: connection to the server lost: " << connection->CloseReason() << std::endl;
+            return 1;
         }
         const std::optional<PlannedStrike> strike = robot.NextStrike();
         std::optional<Clock::time_point> strikeAt;
@@ -108,16 +112,9 @@ int RunRobot(const RobotOptions& options, std::ostream& out, std::ostream& err) 
         }
         if (events & (POLLIN | POLLHUP | POLLERR)) {
             robot.SetArrivalTime(Clock::now());
-            if (!connection->Receive(robot)) {
-                err << "tolmer-robot: connection to the server lost: " << connection->CloseReason() << std::endl;
-                return 1;
-            }
+            connection->Receive(robot);
         }
         if (events & POLLOUT) connection->Flush();
-        if (!connection->IsOpen()) {
-            err << "tolmer-robot: connection to the server lost: " << connection->CloseReason() << std::endl;
-            return 1;
-        }
     }
 }
 
