@@ -14,7 +14,7 @@ BUILD=${TOLMER_BENCH_BUILD:-$ROOT/build/bench}
 
 echo "== building tolmer-server, tolmer-robot and robot-band (Release) in $BUILD"
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLMER_BUILD_CLIENT=OFF >/dev/null
-cmake --build "$BUILD" --target robot-band >/dev/null
+cmake --build "$BUILD" --target robot-band
 
 args=(--runs "${ROBOT_RUNS:-3}")
 [ "${ROBOT_QUICK:-0}" = 1 ] && args+=(--quick)

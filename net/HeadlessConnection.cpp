@@ -1,6 +1,5 @@
 #include "net/HeadlessConnection.h"
 
-#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
