@@ -22,10 +22,10 @@
 
 namespace {
 
-using testsupport::BandEvent;
-using testsupport::BandPlan;
-using testsupport::BandRun;
-using testsupport::PlacedBlow;
+using robot_band::BandEvent;
+using robot_band::BandPlan;
+using robot_band::BandRun;
+using robot_band::PlacedBlow;
 
 constexpr double kIntervalUs = 240'000;
 constexpr double kPersonErrorUs = 15'000;
@@ -63,7 +63,7 @@ Rung Ring(const Scenario& scenario) {
         std::fprintf(stderr, "robot-band: %s\n", server.Error().c_str());
         std::exit(2);
     }
-    testsupport::ScriptedBand band(server.Port());
+    robot_band::ScriptedBand band(server.Port());
     testsupport::ProgramProcess robot;
     if (!band.Enter() ||
         !robot.Start(TOLMER_ROBOT_BINARY,
@@ -76,7 +76,7 @@ Rung Ring(const Scenario& scenario) {
     }
     rung.run = band.Ring(scenario.plan);
     robot.Stop();
-    for (const PlacedBlow& blow : testsupport::PlaceBlows(rung.run)) {
+    for (const PlacedBlow& blow : robot_band::PlaceBlows(rung.run)) {
         const bool robots = scenario.robot.find(robot::BellSymbol(blow.bell)) != std::string::npos;
         (robots ? rung.robot : rung.people).push_back(blow);
     }
@@ -214,7 +214,7 @@ void OneLate(int runs) {
     // A person's bell in row 30 with one of the robot's next after it.
     const long lateRow = 30;
     Scenario probe = Minor(1);
-    const std::string row = testsupport::RowsOf(probe.plan)[lateRow];
+    const std::string row = robot_band::RowsOf(probe.plan)[lateRow];
     std::size_t place = 0;
     while (probe.people.find(row[place]) == std::string::npos ||
            probe.robot.find(row[place + 1]) == std::string::npos) {

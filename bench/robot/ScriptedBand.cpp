@@ -8,7 +8,7 @@
 #include "tools/robot/Beats.h"
 #include "tools/robot/RowGenerator.h"
 
-namespace testsupport {
+namespace robot_band {
 
 namespace {
 
@@ -57,7 +57,7 @@ BandListener::~BandListener() {
 }
 
 bool BandListener::Join(std::uint16_t port, const std::string& tower, const std::string& name) {
-    if (!client_.Connect(port) || !client_.Send(msg::Hello()) || !ReadTowerList(client_)) return false;
+    if (!client_.Connect(port) || !client_.Send(msg::Hello()) || !testsupport::ReadTowerList(client_)) return false;
     client_.Send(msg::JoinTower(tower, name));
     const auto entered = client_.Receive();
     if (!entered || msg::TypeOf(*entered) != wire::towerEntered::kType) return false;
@@ -127,7 +127,8 @@ bool BandListener::WaitUntil(const std::function<bool(const TowerLog&)>& done, M
 ScriptedBand::ScriptedBand(std::uint16_t port, std::string tower) : port_(port), tower_(std::move(tower)) {}
 
 bool ScriptedBand::Enter() {
-    if (!conductor_.Connect(port_) || !conductor_.Send(msg::Hello()) || !ReadTowerList(conductor_)) return false;
+    if (!conductor_.Connect(port_) || !conductor_.Send(msg::Hello()) || !testsupport::ReadTowerList(conductor_))
+        return false;
     conductor_.Send(msg::StartTower(tower_, "practice", "Conductor"));
     const auto entered = conductor_.Receive();
     return entered && msg::TypeOf(*entered) == wire::towerEntered::kType && listener_.Join(port_, tower_, "Listener");
@@ -246,4 +247,4 @@ std::vector<std::string> HeardRows(const std::vector<PlacedBlow>& blows, std::si
     return heard;
 }
 
-}  // namespace testsupport
+}  // namespace robot_band

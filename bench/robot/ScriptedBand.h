@@ -3,7 +3,7 @@
 // set rhythm and makes the calls, and a listener who hears the tower as every
 // client does. The robot's end-to-end tests and its benchmark share it.
 //
-//   testsupport::ScriptedBand band(server.Port());
+//   robot_band::ScriptedBand band(server.Port());
 //   band.Enter();                                   // the conductor starts "St Mary"
 //   robot.Start(TOLMER_ROBOT_BINARY, {... "--tower", "St Mary"});
 //   band.WaitForRinger("Robot");
@@ -29,7 +29,12 @@
 #include "tests/support/TestMessages.h"
 #include "tools/robot/Method.h"
 
-namespace testsupport {
+namespace robot_band {
+
+using testsupport::kDefaultTimeout;
+using testsupport::Millis;
+using testsupport::TestClient;
+namespace msg = testsupport::msg;
 
 using BandClock = std::chrono::steady_clock;
 
@@ -156,4 +161,4 @@ std::vector<PlacedBlow> PlaceBlows(const BandRun& run);
 // The rows as heard: the bells of each row in the order they were heard.
 std::vector<std::string> HeardRows(const std::vector<PlacedBlow>& blows, std::size_t rows);
 
-}  // namespace testsupport
+}  // namespace robot_band

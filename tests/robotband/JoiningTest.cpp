@@ -29,17 +29,17 @@ TEST_F(RobotTest, GreetsAnswersChatCommandsAndLeavesWhenAsked) {
     ASSERT_NO_FATAL_FAILURE(Gather(6, "135", "246", {"--method", "cambridge surprise"}));
     BandListener& listener = band_->Listener();
     // It arrived before the tower had bells: the method's stage comes with them.
-    EXPECT_TRUE(listener.WaitUntil([](const testsupport::TowerLog& log) {
+    EXPECT_TRUE(listener.WaitUntil([](const robot_band::TowerLog& log) {
         return log.ChatFrom("Robot", "Robot ringer here; at Go I'll ring Cambridge Surprise.");
     }));
     auto answered = [&](const std::string& line, const std::string& answer) {
         band_->Conductor().Send(testsupport::msg::Chat("Conductor", line));
-        return listener.WaitUntil([&](const testsupport::TowerLog& log) { return log.ChatFrom("Robot", answer); });
+        return listener.WaitUntil([&](const robot_band::TowerLog& log) { return log.ChatFrom("Robot", answer); });
     };
     EXPECT_TRUE(answered("robot: method Kent Treble Bob Minor", "I'll ring Kent Treble Bob Minor at the next Go."));
     EXPECT_TRUE(answered("Robot: interval 250", "Interval 250 ms."));
     EXPECT_TRUE(answered("Robot: leave", "Goodbye."));
-    EXPECT_TRUE(listener.WaitUntil([](const testsupport::TowerLog& log) {
+    EXPECT_TRUE(listener.WaitUntil([](const robot_band::TowerLog& log) {
         return std::find(log.left.begin(), log.left.end(), "Robot") != log.left.end();
     }));
     EXPECT_EQ(robot_.Wait(5s), 0);

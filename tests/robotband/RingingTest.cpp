@@ -12,8 +12,8 @@ namespace robotband {
 namespace {
 
 constexpr auto Call = BandEvent::Call;
-using testsupport::HeardRows;
-using testsupport::PlaceBlows;
+using robot_band::HeardRows;
+using robot_band::PlaceBlows;
 
 const std::vector<std::string> kMinimusArgs = {"--place-notation", "x14x14,12", "--stage", "4"};
 

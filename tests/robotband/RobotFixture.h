@@ -14,10 +14,10 @@
 
 namespace robotband {
 
-using testsupport::BandEvent;
-using testsupport::BandListener;
-using testsupport::BandPlan;
-using testsupport::ScriptedBand;
+using robot_band::BandEvent;
+using robot_band::BandListener;
+using robot_band::BandPlan;
+using robot_band::ScriptedBand;
 
 inline constexpr const char* kTower = "St Mary";
 
