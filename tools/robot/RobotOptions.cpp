@@ -20,7 +20,8 @@ std::optional<int> ParseInt(std::string_view text, int min, int max) {
 
 }  // namespace
 
-RobotCommandLine ParseRobotCommandLine(const std::vector<std::string>& args, const ServerNames& servers) {
+RobotCommandLine ParseRobotCommandLine(const std::vector<std::string>& args, const ServerNames& servers,
+                                       const ServerSettings& settings) {
     RobotCommandLine result;
     RobotOptions& options = result.options;
     auto fail = [&result](std::string error) {
@@ -28,8 +29,9 @@ RobotCommandLine ParseRobotCommandLine(const std::vector<std::string>& args, con
         result.error = std::move(error);
         return result;
     };
-    options.host = servers.main;
-    std::string serverFlag;  // the switch or flag that chose the server
+    ServerRequest server;
+    std::string switches;  // the letters of -l, -t and -d given
+    std::optional<int> port;
     std::optional<std::string> method, notation;
     std::optional<int> stage;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -54,16 +56,13 @@ RobotCommandLine ParseRobotCommandLine(const std::vector<std::string>& args, con
             result.action = RobotCommandLine::Action::ShowHelp;
             return result;
         }
-        if (flag == "-l" || flag == "-t" || flag == "-d" || flag == "--server") {
-            const std::optional<std::string> host = flag == "--server" ? value() : ServerForSwitch(flag[1], servers);
-            if (!host || host->empty()) return fail("--server needs a host name or address");
-            if (!serverFlag.empty()) return fail(named + " and " + serverFlag + " both choose the server; give one");
-            serverFlag = named;
-            options.host = *host;
+        if (flag == "-l" || flag == "-t" || flag == "-d") {
+            switches += flag[1];
+        } else if (flag == "--server") {
+            server.given = value().value_or("");
         } else if (flag == "--port") {
-            const auto port = number(1, 65535);
+            port = number(1, 65535);
             if (!port) return fail("--port needs a number from 1 to 65535");
-            options.port = static_cast<std::uint16_t>(*port);
         } else if (flag == "--interval") {
             const auto ms = number(kShortestIntervalMs, kLongestIntervalMs);
             if (!ms) {
@@ -90,6 +89,16 @@ RobotCommandLine ParseRobotCommandLine(const std::vector<std::string>& args, con
         }
     }
 
+    // The switches count in the client's order, whatever order they came in.
+    for (const char letter : {'l', 't', 'd'}) {
+        if (!server.switched && switches.find(letter) != std::string::npos) {
+            server.switched = ServerForSwitch(letter, servers);
+        }
+    }
+    const ServerChoice choice = ChooseServer(server, servers.main, settings);
+    if (!choice.address) return fail(choice.problem);
+    options.host = choice.address->host;
+    options.port = port ? static_cast<std::uint16_t>(*port) : choice.address->port;
     if (options.tower.empty()) return fail("--tower NAME is needed: the tower to join or start");
     if (method && notation) return fail("--method and --place-notation both choose the method; give one");
     if (notation.has_value() != stage.has_value()) return fail("--place-notation and --stage go together");
@@ -110,7 +119,7 @@ RobotCommandLine ParseRobotCommandLine(const std::vector<std::string>& args, con
 
 std::string RobotUsage() {
     const RobotOptions defaults;
-    return "Usage: tolmer-robot [-l | -t | -d | --server HOST] [--port PORT] --tower NAME\n"
+    return "Usage: tolmer-robot [-l | -t | -d | --server HOST[:PORT]] [--port PORT] --tower NAME\n"
            "                    [--description TEXT] [--name NAME]\n"
            "                    [--method \"METHOD NAME\" | --place-notation PN --stage N]\n"
            "                    [--interval MS]\n"
@@ -121,11 +130,11 @@ std::string RobotUsage() {
            "\n"
            "Options:\n"
            "  -l, -t, -d            this machine, the test server, the private server\n"
-           "                        (as for the client); the main server without them\n"
-           "  --server HOST         any other server\n"
-           "  --port PORT           the server's port (default " +
-           std::to_string(defaults.port) +
-           ")\n"
+           "                        (as for the client); without them TOLMER_SERVER,\n"
+           "                        the client's settings file or the main server\n"
+           "  --server HOST[:PORT]  any other server\n"
+           "  --port PORT           the server's port (default 17481, or the port the\n"
+           "                        server was named with)\n"
            "  --tower NAME          the tower to join, or to start when it is not open\n"
            "  --description TEXT    the description of a tower it starts\n"
            "  --name NAME           its ringer name (default \"" +

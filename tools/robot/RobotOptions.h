@@ -13,7 +13,7 @@
 namespace robot {
 
 struct RobotOptions {
-    std::string host;  // chosen by -l, -t, -d or --server; the main server without them
+    std::string host;
     std::uint16_t port = wire::kServerPort;
     std::string tower;
     std::string description;  // for a tower the robot starts
@@ -33,8 +33,12 @@ struct RobotCommandLine {
 };
 
 // Reads the arguments after the program name. Flags take their value as the
-// next argument or after "=" (--port 17481, --port=17481).
-RobotCommandLine ParseRobotCommandLine(const std::vector<std::string>& args, const ServerNames& servers);
+// next argument or after "=" (--port 17481, --port=17481). The server is
+// chosen as the client chooses it (app/ServerChoice.h): --server HOST[:PORT],
+// else the first of -l, -t, -d, else TOLMER_SERVER or the settings file,
+// else the main server; --port then overrides its port.
+RobotCommandLine ParseRobotCommandLine(const std::vector<std::string>& args, const ServerNames& servers,
+                                       const ServerSettings& settings);
 
 // The text --help prints.
 std::string RobotUsage();

@@ -8,8 +8,8 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const robot::RobotCommandLine line =
-        robot::ParseRobotCommandLine(args, ServerNames{TOLMER_MAIN_SERVER, TOLMER_TEST_SERVER, TOLMER_PRIVATE_SERVER});
+    const robot::RobotCommandLine line = robot::ParseRobotCommandLine(
+        args, ServerNames{TOLMER_MAIN_SERVER, TOLMER_TEST_SERVER, TOLMER_PRIVATE_SERVER}, ThisUsersServerSettings());
     switch (line.action) {
     case robot::RobotCommandLine::Action::ShowHelp: std::cout << robot::RobotUsage(); return 0;
     case robot::RobotCommandLine::Action::Fail:
