@@ -240,7 +240,9 @@ void OneLate(int runs) {
     std::printf("\n### One person 400 ms late (bell %d in row %ld, place %zu; the robot's bell %c follows)\n\n",
                 lateBell, lateRow, place + 1, row[place + 1]);
     std::printf("| figure | median | runs | limit | |\n|---|---|---|---|---|\n");
-    Figure("the robot's following blow, after the late blow was due (it waits up to 1.5 blows, 360 ms)", waited);
+    Figure(
+        "the robot's following blow, after the late blow was due (it waits for it, or 1.5 blows from where it was due)",
+        waited);
     Figure("RMS of the robot's blows in the row after", nextRow);
     Target("RMS of the robot's blows two rows after the late one", closeUp, 20);
 }
