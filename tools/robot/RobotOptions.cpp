@@ -153,7 +153,8 @@ std::string RobotUsage() {
            "  -h, --help            show this help and exit\n"
            "\n"
            "Exit status: 0 when told to leave or stopped with Ctrl-C, 1 when the server\n"
-           "refuses it or the connection is lost, 2 for a wrong command line.\n";
+           "refuses it or the connection is lost, 2 for a wrong command line or server\n"
+           "setting.\n";
 }
 
 }  // namespace robot

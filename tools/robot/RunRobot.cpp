@@ -4,7 +4,6 @@
 #include <signal.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "net/HeadlessConnection.h"
 #include "tools/robot/RobotClient.h"
