@@ -1,6 +1,16 @@
 #include "server/OutputQueue.h"
 
+#include <algorithm>
+
+#include "net/Wire.h"
+
 namespace server {
+namespace {
+
+// Room beside a full tower list in a connection's output.
+constexpr std::size_t kListMargin = 16 * 1024;
+
+}  // namespace
 
 bool OutputQueue::Append(std::string_view bytes, std::size_t cap) {
     if (Size() + bytes.size() > cap) return false;
@@ -19,6 +29,14 @@ void OutputQueue::Consume(std::size_t n) {
     if (bytes_.capacity() > kKeptCapacity) std::string().swap(bytes_);
     else bytes_.clear();
     sent_ = 0;
+}
+
+std::size_t OutputCap(std::size_t asked, int maxTowers, int maxRingers) {
+    const std::size_t fullList = static_cast<std::size_t>(maxTowers) * wire::towerListEntry::kSize;
+    const std::size_t fullEntry =
+        wire::towerEntered::kSize + static_cast<std::size_t>(maxRingers) * wire::ringerInfo::kSize;
+    const std::size_t needed = std::max(fullList, fullEntry) + kListMargin;
+    return asked < needed ? (needed + 1023) / 1024 * 1024 : asked;
 }
 
 }  // namespace server

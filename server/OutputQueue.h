@@ -31,4 +31,10 @@ private:
     std::size_t sent_ = 0;  // bytes at the front of bytes_ already sent
 };
 
+// The most unsent bytes a connection may hold: `asked`, raised where need be
+// to whole KiB so that a list of `maxTowers` towers, and everything a newcomer
+// to a tower of `maxRingers` ringers is sent at once, always fit with room to
+// spare: nobody is cut off for asking for them.
+std::size_t OutputCap(std::size_t asked, int maxTowers, int maxRingers);
+
 }  // namespace server

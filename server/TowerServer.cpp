@@ -19,8 +19,6 @@ using asio::ip::tcp;
 // One read takes up to this much of a connection's input.
 constexpr std::size_t kReadBlock = 64 * 1024;
 constexpr auto kTurnAwayLinger = std::chrono::seconds(5);
-// Room beside a full tower list in a connection's output.
-constexpr std::size_t kListMargin = 16 * 1024;
 constexpr auto kAcceptRetry = std::chrono::milliseconds(100);
 // TCP keep-alive: a peer silent this long is probed, and given up after the
 // probes go unanswered, so a ringer whose machine vanished leaves its tower
@@ -54,8 +52,9 @@ std::string EndpointText(const tcp::endpoint& endpoint) {
 }
 
 struct TowerServer::Connection {
-    Connection(tcp::socket s, ConnectionId i, std::uint32_t g, std::uint64_t n, asio::ip::address a, std::string p)
-        : socket(std::move(s)), id(i), generation(g), number(n), address(a), peer(std::move(p)) {}
+    Connection(tcp::socket s, ConnectionId i, std::uint32_t g, std::uint64_t n, asio::ip::address a, std::string p,
+               ConnectionGate c)
+        : socket(std::move(s)), id(i), generation(g), number(n), address(a), peer(std::move(p)), gate(std::move(c)) {}
 
     tcp::socket socket;
     ConnectionId id;
@@ -63,10 +62,9 @@ struct TowerServer::Connection {
     std::uint64_t number;  // its name in the log, never reused
     asio::ip::address address;
     std::string peer;
-    std::string input;  // the start of a message whose rest has not arrived
+    ConnectionGate gate;  // used once admitted
     OutputQueue output;
     bool admitted = false;      // known to the hall and counted against the limits
-    bool greeted = false;       // its Hello has been seen and its join deadline set
     bool lingering = false;     // turned away, held open until it has read its notice
     bool flushQueued = false;   // on toFlush_
     bool writeWaiting = false;  // waiting for the socket to take more
@@ -82,7 +80,9 @@ TowerServer::TowerServer(const Options& options, Log& log)
       log_(log),
       digest_(log),
       addresses_(options.maxPerAddress),
-      outputCap_(static_cast<std::size_t>(options.outputCapKib) * 1024),
+      timeouts_{std::chrono::seconds(options.helloTimeoutSeconds), std::chrono::seconds(options.joinTimeoutSeconds)},
+      outputCap_(
+          OutputCap(static_cast<std::size_t>(options.outputCapKib) * 1024, options.maxTowers, options.maxRingers)),
       io_(1),
       acceptor_(io_),
       signals_(io_, SIGINT, SIGTERM, SIGHUP),
@@ -95,18 +95,10 @@ TowerServer::TowerServer(const Options& options, Log& log)
                        {options.chatRate, options.chatBurst},
                        {options.strikeRate, options.strikeBurst}}),
       readBuffer_(kReadBlock) {
-    // A whole tower list, and everything a newcomer to a full tower is sent at
-    // once, always fit, so nobody is cut off for asking for them.
-    const std::size_t fullList = static_cast<std::size_t>(options.maxTowers) * wire::towerListEntry::kSize;
-    const std::size_t fullEntry =
-        wire::towerEntered::kSize + static_cast<std::size_t>(options.maxRingers) * wire::ringerInfo::kSize;
-    const std::size_t needed = std::max(fullList, fullEntry) + kListMargin;
-    if (outputCap_ < needed) {
-        outputCap_ = (needed + 1023) / 1024 * 1024;
+    if (outputCap_ != static_cast<std::size_t>(options.outputCapKib) * 1024)
         log_.Info("output cap raised to " + std::to_string(outputCap_ / 1024) + " KiB so that a list of " +
                   std::to_string(options.maxTowers) + " towers and a tower of " + std::to_string(options.maxRingers) +
                   " ringers fit");
-    }
 }
 
 TowerServer::~TowerServer() = default;
@@ -190,8 +182,8 @@ TowerServer::Connection& TowerServer::Adopt(tcp::socket socket, const asio::ip::
         slots_.emplace_back();
     }
     Slot& slot = slots_[id];
-    slot.connection =
-        std::make_unique<Connection>(std::move(socket), id, slot.generation, ++accepted_, address, std::move(peer));
+    slot.connection = std::make_unique<Connection>(std::move(socket), id, slot.generation, ++accepted_, address,
+                                                   std::move(peer), ConnectionGate(id, timeouts_, clock_.Now()));
     return *slot.connection;
 }
 
@@ -202,7 +194,7 @@ void TowerServer::Admit(Connection& connection) {
     hall_.Connect(connection.id, connection.number);
     log_.Info(ConnectionTag(connection.number) + " connected from " + connection.peer + " (" +
               std::to_string(admitted_) + " connections)");
-    AddDeadline(connection, Deadline::Kind::Hello, std::chrono::seconds(options_.helloTimeoutSeconds));
+    AddDeadline(connection, Deadline::Kind::Lobby, connection.gate.HelloBy());
 }
 
 void TowerServer::TurnAway(Connection& connection, std::string_view notice, LogEvent event, const std::string& why) {
@@ -222,7 +214,7 @@ void TowerServer::TurnAway(Connection& connection, std::string_view notice, LogE
     if (turningAway_ < kMaxTurningAway) {
         connection.lingering = true;
         ++turningAway_;
-        AddDeadline(connection, Deadline::Kind::Linger, kTurnAwayLinger);
+        AddDeadline(connection, Deadline::Kind::Linger, clock_.Now() + kTurnAwayLinger);
     }
 }
 
@@ -246,11 +238,11 @@ void TowerServer::WaitReadable(Connection& connection) {
 void TowerServer::OnReadable(Connection& connection) {
     // The unfinished message from the last read goes in front of the new bytes.
     char* buffer = readBuffer_.data();
-    const std::size_t kept = connection.input.size();
-    std::memcpy(buffer, connection.input.data(), kept);
+    const std::string_view kept = connection.gate.Kept();
+    std::memcpy(buffer, kept.data(), kept.size());
     asio::error_code ec;
-    const std::size_t room = readBuffer_.size() - kept;
-    const std::size_t n = connection.socket.read_some(asio::buffer(buffer + kept, room), ec);
+    const std::size_t room = readBuffer_.size() - kept.size();
+    const std::size_t n = connection.socket.read_some(asio::buffer(buffer + kept.size(), room), ec);
     if (WouldBlock(ec)) return WaitReadable(connection);
     if (ec == asio::error::eof) return Doom(connection, "closed by the client");
     if (ec == asio::error::connection_reset) return Doom(connection, "reset by the client");
@@ -266,25 +258,13 @@ void TowerServer::OnReadable(Connection& connection) {
     };
     if (!connection.admitted) return again();  // turned away: input is ignored
 
-    const std::string_view input(buffer, kept + n);
-    const wire::FrameRun run = wire::ForEachFrame(input, wire::kFromClient, [&](std::string_view message) {
-        if (auto problem = hall_.Receive(connection.id, message))
-            Doom(connection, "protocol error: " + *problem, LogEvent::ProtocolError);
-        return !connection.doomed;
-    });
+    const std::string_view input(buffer, kept.size() + n);
+    const auto outcome =
+        connection.gate.Receive(hall_, input, clock_.Now(), [&connection] { return !connection.doomed; });
+    if (outcome.protocolError)
+        return Doom(connection, "protocol error: " + *outcome.protocolError, LogEvent::ProtocolError);
     if (connection.doomed) return;
-    if (run.invalid) {
-        const wire::Frame frame = wire::ScanFrame(input.substr(run.consumed), wire::kFromClient);
-        return Doom(connection,
-                    "protocol error: length field " + std::to_string(frame.length) + " outside " +
-                        std::to_string(wire::kHeaderSize) + " to " + std::to_string(wire::kMaxClientMessage),
-                    LogEvent::ProtocolError);
-    }
-    connection.input.assign(input.substr(run.consumed));
-    if (!connection.greeted && hall_.Greeted(connection.id)) {
-        connection.greeted = true;
-        AddDeadline(connection, Deadline::Kind::Join, std::chrono::seconds(options_.joinTimeoutSeconds));
-    }
+    if (outcome.joinBy) AddDeadline(connection, Deadline::Kind::Lobby, *outcome.joinBy);
     again();
 }
 
@@ -348,8 +328,8 @@ void TowerServer::WaitWritable(Connection& connection) {
         });
 }
 
-void TowerServer::AddDeadline(const Connection& connection, Deadline::Kind kind, Clock::Duration after) {
-    deadlines_.push(Deadline{clock_.Now() + after, connection.id, connection.generation, kind});
+void TowerServer::AddDeadline(const Connection& connection, Deadline::Kind kind, Clock::TimePoint at) {
+    deadlines_.push(Deadline{at, connection.id, connection.generation, kind});
     ArmDeadlineTimer();
 }
 
@@ -376,18 +356,20 @@ void TowerServer::OnDeadlines() {
         deadlines_.pop();
         Connection* connection = Find(deadline.id, deadline.generation);
         if (!connection || connection->doomed) continue;
-        switch (deadline.kind) {
-        case Deadline::Kind::Linger: Doom(*connection, "turned away"); break;
-        case Deadline::Kind::Hello:
-            if (connection->admitted && !hall_.Greeted(deadline.id))
-                Doom(*connection, "no Hello within " + std::to_string(options_.helloTimeoutSeconds) + " s",
-                     LogEvent::NoHello);
+        if (deadline.kind == Deadline::Kind::Linger) {
+            Doom(*connection, "turned away");
+            continue;
+        }
+        if (!connection->admitted) continue;
+        switch (connection->gate.Check(hall_, now)) {
+        case ConnectionGate::Overdue::No: break;
+        case ConnectionGate::Overdue::Hello:
+            Doom(*connection, "no Hello within " + std::to_string(options_.helloTimeoutSeconds) + " s",
+                 LogEvent::NoHello);
             break;
-        case Deadline::Kind::Join:
-            // A ringer in a tower may be silent for hours; only the hall's lobby has a time limit.
-            if (connection->admitted && !hall_.InTower(deadline.id))
-                TurnAway(*connection, kNoticeNoTower, LogEvent::NoTower,
-                         "in no tower " + std::to_string(options_.joinTimeoutSeconds) + " s after Hello");
+        case ConnectionGate::Overdue::Tower:
+            TurnAway(*connection, kNoticeNoTower, LogEvent::NoTower,
+                     "in no tower " + std::to_string(options_.joinTimeoutSeconds) + " s after Hello");
             break;
         }
     }

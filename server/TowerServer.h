@@ -20,6 +20,7 @@
 
 #include "server/AddressCounts.h"
 #include "server/Clock.h"
+#include "server/ConnectionGate.h"
 #include "server/Log.h"
 #include "server/LogDigest.h"
 #include "server/Options.h"
@@ -60,8 +61,7 @@ private:
     };
     struct Deadline {
         enum class Kind {
-            Hello,   // the connection must have said Hello
-            Join,    // it must be in a tower
+            Lobby,   // the connection's gate may find it late with its Hello or for a tower
             Linger,  // a turned-away connection has had time to read its notice
         };
         Clock::TimePoint at;
@@ -90,7 +90,7 @@ private:
     void Write(Connection& connection);
     void WaitWritable(Connection& connection);
 
-    void AddDeadline(const Connection& connection, Deadline::Kind kind, Clock::Duration after);
+    void AddDeadline(const Connection& connection, Deadline::Kind kind, Clock::TimePoint at);
     void ArmDeadlineTimer();
     void OnDeadlines();
     void ArmDigestTimer();
@@ -111,6 +111,7 @@ private:
     SteadyClock clock_;
     LogDigest digest_;
     AddressCounts addresses_;
+    ConnectionGate::Timeouts timeouts_;
     std::size_t outputCap_;
     asio::io_context io_;
     asio::ip::tcp::acceptor acceptor_;
