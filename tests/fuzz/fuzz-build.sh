@@ -1,11 +1,13 @@
-# Builds client_receive_fuzzer in build/fuzz (clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer, coverage for libFuzzer) and sets up what its
+# Builds the libFuzzer targets in build/fuzz (clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer, coverage for libFuzzer) and sets up what their
 # runs need. Sourced by scripts/test.d/fuzz.sh and tools/fuzz.sh after they
-# have set TOLMER_ROOT.
+# have set TOLMER_ROOT. The targets, by the names the scripts take:
+#   client  the client's receive path, fed bytes as its server would send them
+#   server  the server's framing and rules, fed scripts of up to 16 clients
 
 TOLMER_FUZZ_BUILD="$TOLMER_ROOT/build/fuzz"
-TOLMER_FUZZER="$TOLMER_FUZZ_BUILD/tests/fuzz/client_receive_fuzzer"
-TOLMER_FUZZ_SEEDS="$TOLMER_ROOT/tests/fuzz/corpus"
+TOLMER_FUZZ_TARGETS=(client server)
+TOLMER_SERVER_SEED_TOOL="$TOLMER_FUZZ_BUILD/tests/fuzz/make_server_fuzz_seeds"
 
 # No display and no sound card; the leak checker ignores the caches that
 # Qt and the system libraries keep until exit.
@@ -19,28 +21,63 @@ tolmer_fuzz_build() {
   cmake -S "$TOLMER_ROOT" -B "$TOLMER_FUZZ_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
     -DTOLMER_FUZZ=ON -DTOLMER_SANITIZE=ON -DTOLMER_BUILD_CLIENT=ON >/dev/null
-  cmake --build "$TOLMER_FUZZ_BUILD" --target client_receive_fuzzer
+  cmake --build "$TOLMER_FUZZ_BUILD" --target client_receive_fuzzer server_script_fuzzer make_server_fuzz_seeds
   mkdir -p "$TOLMER_FUZZ_BUILD/artifacts"
 }
 
-# Runs the fuzzer with the given options and inputs or corpus folders. A
-# whole input takes milliseconds, so 10 s is a hang. It runs in the build
-# folder, where there are no bell sounds: each input's window would otherwise
-# decode thirteen of them.
+# Points the runs below at one target: its program, saved seeds and options.
+# Fails for a name that is no target.
+tolmer_fuzz_select() {
+  case $1 in
+    client)
+      TOLMER_FUZZER="$TOLMER_FUZZ_BUILD/tests/fuzz/client_receive_fuzzer"
+      TOLMER_FUZZ_SEEDS="$TOLMER_ROOT/tests/fuzz/corpus"
+      TOLMER_FUZZ_OPTIONS=(-max_len=4096)
+      # Allocation stacks are cut to two frames: Qt is built without frame
+      # pointers, so longer ones pick up stray stack words, every one a new
+      # stack to store, and the process slows down and swells by the minute.
+      # Running a saved crash input again gives full stacks.
+      TOLMER_FUZZ_SEARCH_ASAN=":malloc_context_size=2"
+      ;;
+    server)
+      TOLMER_FUZZER="$TOLMER_FUZZ_BUILD/tests/fuzz/server_script_fuzzer"
+      TOLMER_FUZZ_SEEDS="$TOLMER_ROOT/tests/fuzz/server/corpus"
+      TOLMER_FUZZ_OPTIONS=(-max_len=8192 "-dict=$TOLMER_ROOT/tests/fuzz/server/server.dict")
+      TOLMER_FUZZ_SEARCH_ASAN=""
+      ;;
+    *) return 1 ;;
+  esac
+}
+
+# Runs the selected fuzzer with the given options and inputs or corpus
+# folders. A whole input takes milliseconds, so 10 s is a hang. It runs in
+# the build folder, where there are no bell sounds: each of the client's
+# inputs would otherwise decode thirteen of them.
 tolmer_fuzz_run() {
   (cd "$TOLMER_FUZZ_BUILD" &&
-   "$TOLMER_FUZZER" -rss_limit_mb=2048 -timeout=10 -max_len=4096 -print_final_stats=1 \
+   "$TOLMER_FUZZER" -rss_limit_mb=2048 -timeout=10 "${TOLMER_FUZZ_OPTIONS[@]}" -print_final_stats=1 \
      "-artifact_prefix=$TOLMER_FUZZ_BUILD/artifacts/" "$@")
 }
 
 # Searches for new inputs for the given seconds, saving them to the corpus
-# folder given and reading the saved seeds. Allocation stacks are cut to two
-# frames: Qt is built without frame pointers, so longer ones pick up stray
-# stack words, every one a new stack to store, and the process slows down and
-# swells by the minute. Running a saved crash input again gives full stacks.
+# folder given and reading the saved seeds.
 tolmer_fuzz_search() {
   local seconds=$1 corpus=$2
   mkdir -p "$corpus"
-  ASAN_OPTIONS="$ASAN_OPTIONS:malloc_context_size=2" \
+  ASAN_OPTIONS="$ASAN_OPTIONS$TOLMER_FUZZ_SEARCH_ASAN" \
     tolmer_fuzz_run -max_total_time="$seconds" "$corpus" "$TOLMER_FUZZ_SEEDS"
+}
+
+# Fails unless the server's saved seeds and dictionary are what the seed
+# tool makes now (inputs saved for what a run found may sit beside them).
+# To renew them: make_server_fuzz_seeds tests/fuzz/server/corpus tests/fuzz/server/server.dict
+tolmer_fuzz_check_server_seeds() {
+  local fresh="$TOLMER_FUZZ_BUILD/server-seeds"
+  rm -rf "$fresh"
+  "$TOLMER_SERVER_SEED_TOOL" "$fresh/corpus" "$fresh/server.dict"
+  cmp "$fresh/server.dict" "$TOLMER_ROOT/tests/fuzz/server/server.dict"
+  local seed
+  for seed in "$fresh/corpus"/*; do
+    cmp "$seed" "$TOLMER_ROOT/tests/fuzz/server/corpus/$(basename "$seed")"
+  done
 }
