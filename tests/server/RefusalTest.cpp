@@ -54,16 +54,6 @@ TEST_F(Refusal, EachRefusalHasItsOwnNoticeAndTheClientMayTryAgain) {
     EXPECT_EQ(notices.size(), 8u);
 }
 
-TEST_F(Refusal, StartingWhileInATowerIsRefusedAndLeavesTheTowerAsItWas) {
-    ASSERT_NO_FATAL_FAILURE(StartServer());
-    TestClient ann = Enter("St Mary", "Ann", true, 1);
-    NoticeFor(ann, msg::StartTower("St Paul", "", "Ann"));
-    TestClient ben;
-    const auto list = Greet(ben);
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].name, "St Mary");
-}
-
 TEST_F(Refusal, RingerNamesAreComparedByteForByte) {
     ASSERT_NO_FATAL_FAILURE(StartServer());
     TestClient ann = Enter("St Mary", "Ann", true, 1);
