@@ -24,7 +24,7 @@ source "$TOLMER_ROOT/tests/fuzz/fuzz-build.sh"
 tolmer_fuzz_select "$target" || usage
 source "$TOLMER_ROOT/scripts/deps.sh"
 tolmer_install_test_deps
-tolmer_fuzz_build
+tolmer_fuzz_build "$target"
 
 mkdir -p "$corpus"
 corpus=$(cd "$corpus" && pwd)  # the fuzzer runs in its build folder

@@ -17,19 +17,27 @@ export LSAN_OPTIONS="suppressions=$TOLMER_ROOT/tests/lsan.supp:print_suppression
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
+# Builds what the given targets need, by default every target's, and leaves
+# the last one selected.
 tolmer_fuzz_build() {
+  local programs=() target
+  for target in "${@:-${TOLMER_FUZZ_TARGETS[@]}}"; do
+    tolmer_fuzz_select "$target"
+    programs+=("${TOLMER_FUZZ_PROGRAMS[@]}")
+  done
   cmake -S "$TOLMER_ROOT" -B "$TOLMER_FUZZ_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
     -DTOLMER_FUZZ=ON -DTOLMER_SANITIZE=ON -DTOLMER_BUILD_CLIENT=ON >/dev/null
-  cmake --build "$TOLMER_FUZZ_BUILD" --target client_receive_fuzzer server_script_fuzzer make_server_fuzz_seeds
+  cmake --build "$TOLMER_FUZZ_BUILD" --target "${programs[@]}"
   mkdir -p "$TOLMER_FUZZ_BUILD/artifacts"
 }
 
-# Points the runs below at one target: its program, saved seeds and options.
+# Points the runs below at one target: its programs, saved seeds and options.
 # Fails for a name that is no target.
 tolmer_fuzz_select() {
   case $1 in
     client)
+      TOLMER_FUZZ_PROGRAMS=(client_receive_fuzzer)
       TOLMER_FUZZER="$TOLMER_FUZZ_BUILD/tests/fuzz/client_receive_fuzzer"
       TOLMER_FUZZ_SEEDS="$TOLMER_ROOT/tests/fuzz/corpus"
       TOLMER_FUZZ_OPTIONS=(-max_len=4096)
@@ -40,6 +48,7 @@ tolmer_fuzz_select() {
       TOLMER_FUZZ_SEARCH_ASAN=":malloc_context_size=2"
       ;;
     server)
+      TOLMER_FUZZ_PROGRAMS=(server_script_fuzzer make_server_fuzz_seeds)
       TOLMER_FUZZER="$TOLMER_FUZZ_BUILD/tests/fuzz/server_script_fuzzer"
       TOLMER_FUZZ_SEEDS="$TOLMER_ROOT/tests/fuzz/server/corpus"
       TOLMER_FUZZ_OPTIONS=(-max_len=8192 "-dict=$TOLMER_ROOT/tests/fuzz/server/server.dict")
