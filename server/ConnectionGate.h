@@ -34,7 +34,7 @@ public:
         std::optional<Clock::TimePoint> joinBy;
     };
 
-    // `id` is already connected to the hall.
+    // For the hall's connection `id`, which connected at `connected`.
     ConnectionGate(ConnectionId id, Timeouts timeouts, Clock::TimePoint connected)
         : id_(id), timeouts_(timeouts), helloBy_(connected + timeouts.hello) {}
 

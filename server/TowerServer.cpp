@@ -4,10 +4,8 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 
-#include <algorithm>
 #include <cstring>
 
-#include "net/Framing.h"
 #include "net/Messages.h"
 #include "server/OutputQueue.h"
 

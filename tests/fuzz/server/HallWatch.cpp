@@ -300,15 +300,13 @@ void HallWatch::CheckTotals() const {
 void HallWatch::ExpectSent(std::vector<Delivery> expected, const char* what) {
     std::sort(expected.begin(), expected.end());
     std::sort(sent_.begin(), sent_.end());
-    if (sent_ != expected) {
-        std::string line = std::string(what) + ": the hall sent " + std::to_string(sent_.size()) + " messages (";
-        for (const Delivery& delivery : sent_)
-            line += " type " + std::to_string(wire::TypeOf(delivery.message)) + " to " + std::to_string(delivery.to);
-        line += " ), not the " + std::to_string(expected.size()) + " expected (";
-        for (const Delivery& delivery : expected)
-            line += " type " + std::to_string(wire::TypeOf(delivery.message)) + " to " + std::to_string(delivery.to);
-        Broken(line + " )");
-    }
+    const auto listed = [](const std::vector<Delivery>& deliveries) {
+        std::string text;
+        for (const Delivery& delivery : deliveries)
+            text += " type " + std::to_string(wire::TypeOf(delivery.message)) + " to " + std::to_string(delivery.to);
+        return text;
+    };
+    if (sent_ != expected) Broken(std::string(what) + ": the hall sent" + listed(sent_) + ", not" + listed(expected));
     sent_.clear();
 }
 
