@@ -79,14 +79,14 @@ tolmer_fuzz_search() {
 
 # Fails unless the server's saved seeds and dictionary are what the seed
 # tool makes now (inputs saved for what a run found may sit beside them).
-# To renew them: make_server_fuzz_seeds tests/fuzz/server/corpus tests/fuzz/server/server.dict
 tolmer_fuzz_check_server_seeds() {
-  local fresh="$TOLMER_FUZZ_BUILD/server-seeds"
+  local fresh="$TOLMER_FUZZ_BUILD/server-seeds" saved="$TOLMER_ROOT/tests/fuzz/server" seed
   rm -rf "$fresh"
   "$TOLMER_SERVER_SEED_TOOL" "$fresh/corpus" "$fresh/server.dict"
-  cmp "$fresh/server.dict" "$TOLMER_ROOT/tests/fuzz/server/server.dict"
-  local seed
-  for seed in "$fresh/corpus"/*; do
-    cmp "$seed" "$TOLMER_ROOT/tests/fuzz/server/corpus/$(basename "$seed")"
+  for seed in "$fresh/server.dict" "$fresh/corpus"/*; do
+    if ! cmp "$seed" "$saved/${seed#"$fresh"/}"; then
+      echo "renew them: $TOLMER_SERVER_SEED_TOOL $saved/corpus $saved/server.dict" >&2
+      return 1
+    fi
   done
 }
