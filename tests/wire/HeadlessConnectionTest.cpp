@@ -107,28 +107,30 @@ TEST_F(HeadlessConnectionTest, HandsOverWholeMessagesInOrderHoweverTheyArrive) {
                                                   std::string(wire::Build(wire::Strike{3, 0, 1, 0}).Bytes()));
 }
 
-TEST_F(HeadlessConnectionTest, WhatNoServerSendsEndsTheConnectionWithItsReason) {
+TEST_F(HeadlessConnectionTest, WhatNoServerSendsOrTheServerLeavingEndsItWithItsReason) {
     // A RingerInfo cut off after its bell count: shorter than its fields.
     MessageBuffer cut = wire::Build(wire::RingerInfo{6, "Ann", "12", false}).Left(10);
     cut.PutU16(wire::kLengthOffset, 10);
-    ServerSends(std::string(wire::Build(wire::Call{"Go"}).Bytes()) + std::string(cut.Bytes()));
-    ReceiveUntil(2);
-    EXPECT_EQ(recorder_.heard, std::vector<std::string>{"Call Go"});
-    EXPECT_FALSE(connection_->IsOpen());
-    EXPECT_EQ(connection_->CloseReason(), "the server sent a message of type 2 shorter than its fields");
-}
-
-TEST_F(HeadlessConnectionTest, ALengthBelowTheHeaderOrTheServerLeavingEndsIt) {
-    ServerSends(std::string("\x04\x00\x04\x00\x01\x00\x00\x00", 8));
-    ReceiveUntil(1);
-    EXPECT_EQ(connection_->CloseReason(), "the server sent a message of length 4");
-
-    TearDown();  // a second connection, which the server closes
-    SetUp();
-    ::close(server_);
-    server_ = -1;
-    ReceiveUntil(1);
-    EXPECT_EQ(connection_->CloseReason(), "the server closed the connection");
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string(wire::Build(wire::Call{"Go"}).Bytes()) + std::string(cut.Bytes()),
+         "the server sent a message of type 2 shorter than its fields"},
+        {std::string("\x04\x00\x04\x00\x01\x00\x00\x00", 8), "the server sent a message of length 4"},
+        {"", "the server closed the connection"},
+    };
+    for (const auto& [stream, reason] : cases) {
+        if (stream.empty()) {
+            ::close(server_);
+            server_ = -1;
+        } else {
+            ServerSends(stream);
+        }
+        ReceiveUntil(recorder_.heard.size() + 2);
+        EXPECT_FALSE(connection_->IsOpen());
+        EXPECT_EQ(connection_->CloseReason(), reason);
+        TearDown();  // a new connection for the next
+        SetUp();
+    }
+    EXPECT_EQ(recorder_.heard, std::vector<std::string>{"Call Go"});  // what came before the cut one
 }
 
 TEST(HeadlessConnection, SaysWhyItCannotConnect) {
