@@ -21,7 +21,6 @@ TEST(SilentOutputTest, DevicesWorkWithoutAudioOutput) {
 
     testing::internal::CaptureStderr();
     const platform::SoundDeviceId id = platform::OpenSoundDevice(file.string());
-    const platform::SoundDeviceId missing = platform::OpenSoundDevice("bell-that-is-not-there.wav");
     const bool seeked = platform::SeekSoundToStart(id);
     const bool played = platform::PlaySound(id);
     const std::string printed = testing::internal::GetCapturedStderr();
@@ -29,13 +28,11 @@ TEST(SilentOutputTest, DevicesWorkWithoutAudioOutput) {
 
     EXPECT_FALSE(platform::CurrentAudioOutput().open);
     EXPECT_NE(id, 0u);
-    EXPECT_EQ(missing, 0u);
     EXPECT_TRUE(seeked);
     EXPECT_TRUE(played);
     EXPECT_EQ(printed, "");
     EXPECT_EQ(platform::LastRestartRenderNs(id), 0) << "nothing renders without an output";
     platform::CloseSoundDevice(id);
-    EXPECT_FALSE(platform::PlaySound(id));
 }
 
 }  // namespace
