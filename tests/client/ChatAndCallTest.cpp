@@ -24,11 +24,9 @@ TEST_F(RealTowerTest, ChatLinesShowEverywhereNewestFirstAndOnlyTheConductorCalls
     ASSERT_TRUE(
         WaitFor([&] { return ann->chatDisplay.GetWindowText() == chat && ben->chatDisplay.GetWindowText() == chat; }));
 
-    // Message 7 starts blank; Ann gives it a text.
-    EXPECT_EQ(ann->messageButtons[6].GetWindowText(), "");
+    // Ann gives message 7 a text.
     script.Then([](platform::Dialog& dialog) {
         auto& messages = dynamic_cast<MessagesDialog&>(dialog);
-        EXPECT_EQ(messages.messageEdits[1].GetWindowText(), "Go");
         messages.messageEdits[6].SetWindowText("Look to");
         EXPECT_TRUE(SaveScreenshot(WidgetOf(messages), "messages-dialog"));
         messages.SendCommand(platform::IDOK);

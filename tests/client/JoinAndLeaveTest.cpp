@@ -1,9 +1,5 @@
 // Reaching the server, joining a tower and losing the server, as users meet
 // them: real windows against the real server.
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -13,28 +9,12 @@
 
 #include "lobby/JoinTowerDialog.h"
 #include "tests/client/support/Harness.h"
+#include "tests/platform/LoopbackListener.h"
 
 namespace {
 
 using namespace testsupport;
 using Texts = std::vector<std::string>;
-
-// A loopback port held by a socket that does not listen: connecting to it is
-// refused, and nobody else can take it meanwhile.
-struct DeafPort {
-    DeafPort() {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        ::bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-        port = ntohs(address.sin_port);
-    }
-    ~DeafPort() { ::close(fd); }
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    std::uint16_t port = 0;
-};
 
 TEST_F(RealTowerTest, OneStartsATowerAnotherJoinsItAfterANoticeAndAThirdGivesUp) {
     // Ann has named the server once, in her settings file, and starts the
@@ -104,8 +84,8 @@ TEST_F(RealTowerTest, TheServerGoingAwayEndsTheRunAndARefusedConnectionEndsItAtO
     ASSERT_TRUE(WaitFor([&] { return ann->HasEnded(); }));
     EXPECT_EQ(boxes.Texts(), (Texts{"Connection to Server Lost."}));
 
-    const DeafPort deaf;
-    auto late = OpenWindow(deaf.port);
+    const sockettest::LoopbackListener deaf(AF_INET, false);  // refuses connections
+    auto late = OpenWindow(deaf.Port());
     ASSERT_TRUE(WaitFor([&] { return late->HasEnded(); }));
     EXPECT_EQ(boxes.Texts().back(), "Connection to server failed");
     EXPECT_EQ(late->connSocket, platform::INVALID_SOCKET);

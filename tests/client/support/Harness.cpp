@@ -12,6 +12,7 @@
 #include "platform/Process.h"
 #include "resources/ResourceIds.h"
 #include "review/ReviewDialog.h"
+#include "tests/support/TestMessages.h"
 #include "tower/BellsDialog.h"
 
 namespace testsupport {
@@ -107,6 +108,15 @@ std::unique_ptr<TowerWindow> EnterTower(const std::vector<std::string>& argument
     const bool entered =
         WaitFor([&] { return window->session.currentTower == tower && window->session.ringers.FindRinger(name); });
     return entered ? std::move(window) : nullptr;
+}
+
+TestClient JoinAsTestClient(std::uint16_t port, const std::string& name) {
+    TestClient client;
+    if (client.Connect(port)) {
+        client.Send(msg::Hello());
+        client.Send(msg::JoinTower("St Mary", name));
+    }
+    return client;
 }
 
 int ColumnOf(const TowerWindow& window, int bell) {

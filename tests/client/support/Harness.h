@@ -16,6 +16,7 @@
 #include "platform/EventLoop.h"
 #include "platform/qt/QtAccess.h"
 #include "tests/support/ServerProcess.h"
+#include "tests/support/TestClient.h"
 
 // The client tests drive the Qt backend's widgets.
 using platform::qt::FontOf;
@@ -79,6 +80,8 @@ std::unique_ptr<TowerWindow> EnterTower(const std::vector<std::string>& argument
 std::unique_ptr<TowerWindow> EnterTower(std::uint16_t port, DialogScript& script, const std::string& name,
                                         const std::string& tower);
 
+// A ringer without a window: a raw connection that has joined St Mary as `name`.
+TestClient JoinAsTestClient(std::uint16_t port, const std::string& name);
 // The column index of the bell in the window, or -1.
 int ColumnOf(const TowerWindow& window, int bell);
 // The ringers list from the top, "name|bells column|ping column" per row.
