@@ -1,18 +1,17 @@
 // A program without a window reads the server through HeadlessConnection:
 // whole messages dispatched by type, in order, however the bytes arrive; a
 // stream that no server sends ends the connection with its reason.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "net/HeadlessConnection.h"
+#include "tests/client/support/ScriptedPeer.h"
 
 namespace {
 
@@ -35,31 +34,15 @@ private:
     void Add(std::string line) { heard.push_back(std::move(line)); }
 };
 
-// A listening socket standing in for the server, and one connection to it.
+// A scripted peer standing in for the server, and one connection to it.
 class HeadlessConnectionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ASSERT_EQ(::bind(listener_, reinterpret_cast<sockaddr*>(&address), length), 0);
-        ASSERT_EQ(::listen(listener_, 1), 0);
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        server_.emplace();
         std::string error;
-        connection_ = HeadlessConnection::Open("127.0.0.1", ntohs(address.sin_port), 2s, error);
+        connection_ = HeadlessConnection::Open("127.0.0.1", server_->Port(), 2s, error);
         ASSERT_TRUE(connection_) << error;
-        server_ = ::accept(listener_, nullptr, nullptr);
-        ASSERT_GE(server_, 0);
-    }
-    void TearDown() override {
-        for (const int fd : {server_, listener_})
-            if (fd >= 0) ::close(fd);
-    }
-
-    void ServerSends(std::string_view bytes) {
-        ASSERT_EQ(::send(server_, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+        ASSERT_TRUE(server_->Accept());
     }
 
     // Reads until `count` messages were handed over or the connection ended.
@@ -71,8 +54,7 @@ protected:
         }
     }
 
-    int listener_ = -1;
-    int server_ = -1;
+    std::optional<testsupport::ScriptedPeer> server_;
     std::unique_ptr<HeadlessConnection> connection_;
     Recorder recorder_;
 };
@@ -83,10 +65,10 @@ TEST_F(HeadlessConnectionTest, HandsOverWholeMessagesInOrderHoweverTheyArrive) {
                                std::string(wire::Build(wire::Hello{}).Bytes()) +  // no server sends it: dropped
                                std::string(wire::Build(wire::Chat{"Ann", "Look to"}).Bytes()) +
                                std::string(wire::Build(wire::Call{"Bob"}).Bytes());
-    ServerSends(stream.substr(0, 95));  // the tower entered (86 bytes) and part of the strike
+    server_->SendBytes(stream.substr(0, 95));  // the tower entered (86 bytes) and part of the strike
     ReceiveUntil(1);
     EXPECT_EQ(recorder_.heard, std::vector<std::string>{"TowerEntered St Mary"});
-    ServerSends(stream.substr(95));
+    server_->SendBytes(stream.substr(95));
     ReceiveUntil(4);
     EXPECT_EQ(recorder_.heard,
               (std::vector<std::string>{"TowerEntered St Mary", "Strike 5", "Chat Look to", "Call Bob"}));
@@ -96,15 +78,11 @@ TEST_F(HeadlessConnectionTest, HandsOverWholeMessagesInOrderHoweverTheyArrive) {
     // What it sends arrives whole and in order.
     connection_->Send(wire::Build(wire::Hello{}).Bytes());
     connection_->Send(wire::Build(wire::Strike{3, 0, 1, 0}).Bytes());
-    char received[20];
-    std::size_t got = 0;
-    while (got < sizeof received) {
-        const ssize_t n = ::recv(server_, received + got, sizeof received - got, 0);
-        ASSERT_GT(n, 0);
-        got += static_cast<std::size_t>(n);
-    }
-    EXPECT_EQ(std::string_view(received, 20), std::string(wire::Build(wire::Hello{}).Bytes()) +
-                                                  std::string(wire::Build(wire::Strike{3, 0, 1, 0}).Bytes()));
+    for (const auto deadline = std::chrono::steady_clock::now() + 2s;
+         server_->ReadAvailable().size() < 20 && std::chrono::steady_clock::now() < deadline;)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(server_->ReadAvailable(), std::string(wire::Build(wire::Hello{}).Bytes()) +
+                                            std::string(wire::Build(wire::Strike{3, 0, 1, 0}).Bytes()));
 }
 
 TEST_F(HeadlessConnectionTest, WhatNoServerSendsOrTheServerLeavingEndsItWithItsReason) {
@@ -118,17 +96,12 @@ TEST_F(HeadlessConnectionTest, WhatNoServerSendsOrTheServerLeavingEndsItWithItsR
         {"", "the server closed the connection"},
     };
     for (const auto& [stream, reason] : cases) {
-        if (stream.empty()) {
-            ::close(server_);
-            server_ = -1;
-        } else {
-            ServerSends(stream);
-        }
+        if (stream.empty()) server_.reset();
+        else server_->SendBytes(stream);
         ReceiveUntil(recorder_.heard.size() + 2);
         EXPECT_FALSE(connection_->IsOpen());
         EXPECT_EQ(connection_->CloseReason(), reason);
-        TearDown();  // a new connection for the next
-        SetUp();
+        SetUp();  // a new connection for the next
     }
     EXPECT_EQ(recorder_.heard, std::vector<std::string>{"Call Go"});  // what came before the cut one
 }

@@ -1,4 +1,4 @@
-// A scripted server for client tests: listens on a free loopback port,
+// A scripted server for the client's tests: listens on a free loopback port,
 // accepts the client's one connection and exchanges raw bytes with it.
 #pragma once
 
