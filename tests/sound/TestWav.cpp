@@ -7,31 +7,33 @@
 
 namespace soundtest {
 
-namespace {
-
-void PutLe(std::string& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
+std::string LittleEndian(const std::vector<std::int32_t>& values, int bytes) {
+    std::string out;
+    for (const std::int32_t value : values)
+        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i)));
+    return out;
 }
 
-}  // namespace
+std::string WavBytes(int tag, int channels, int rate, int bits, const std::string& data, bool extensible,
+                     const std::string& before) {
+    std::string fmt = LittleEndian({extensible ? 0xFFFE : tag, channels}, 2) +
+                      LittleEndian({rate, rate * channels * bits / 8}, 4) +
+                      LittleEndian({channels * bits / 8, bits}, 2);
+    if (extensible) {  // the sub-format GUID starts with the tag
+        fmt += LittleEndian({22, bits}, 2) + LittleEndian({0}, 4) + LittleEndian({tag}, 2) +
+               std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
+    }
+    const auto size = [](const std::string& chunk) {
+        return LittleEndian({static_cast<std::int32_t>(chunk.size())}, 4);
+    };
+    const std::string body = "WAVEfmt " + size(fmt) + fmt + before + "data" + size(data) + data;
+    return "RIFF" + size(body) + body;
+}
 
 void WritePcm16Wav(const std::filesystem::path& path, const std::vector<std::int16_t>& interleaved, int channels,
                    int sampleRate) {
-    const auto dataBytes = static_cast<std::uint32_t>(interleaved.size() * 2);
-    const auto blockAlign = static_cast<std::uint32_t>(channels * 2);
-    std::string file = "RIFF";
-    PutLe(file, 36 + dataBytes, 4);
-    file += "WAVEfmt ";
-    PutLe(file, 16, 4);
-    PutLe(file, 1, 2);
-    PutLe(file, static_cast<std::uint32_t>(channels), 2);
-    PutLe(file, static_cast<std::uint32_t>(sampleRate), 4);
-    PutLe(file, static_cast<std::uint32_t>(sampleRate) * blockAlign, 4);
-    PutLe(file, blockAlign, 2);
-    PutLe(file, 16, 2);
-    file += "data";
-    PutLe(file, dataBytes, 4);
-    for (std::int16_t s : interleaved) PutLe(file, static_cast<std::uint16_t>(s), 2);
+    const std::string file =
+        WavBytes(1, channels, sampleRate, 16, LittleEndian({interleaved.begin(), interleaved.end()}, 2));
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(file.data(), static_cast<std::streamsize>(file.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());

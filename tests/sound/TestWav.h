@@ -8,6 +8,14 @@
 
 namespace soundtest {
 
+// Values of `bytes` bytes each, little-endian.
+std::string LittleEndian(const std::vector<std::int32_t>& values, int bytes);
+
+// A RIFF/WAVE file: a format chunk (tag, channels, rate, bits; `extensible`
+// names the tag in a sub-format instead), any chunks given, then the data.
+std::string WavBytes(int tag, int channels, int rate, int bits, const std::string& data, bool extensible = false,
+                     const std::string& before = "");
+
 // Writes 16-bit PCM with interleaved channels; throws when it cannot.
 void WritePcm16Wav(const std::filesystem::path& path, const std::vector<std::int16_t>& interleaved, int channels,
                    int sampleRate);

@@ -18,66 +18,30 @@ namespace {
 
 using platform::ParseWav;
 using platform::WavSamples;
-
-void Le(std::string& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
-}
-
-// A RIFF/WAVE file: a format chunk (tag, channels, rate, bits; `extensible`
-// names the tag in a sub-format instead), any chunks given, then the data.
-std::string Wav(int tag, int channels, int rate, int bits, const std::string& data, bool extensible = false,
-                const std::string& before = "") {
-    std::string fmt;
-    Le(fmt, extensible ? 0xFFFE : tag, 2);
-    Le(fmt, channels, 2);
-    Le(fmt, rate, 4);
-    Le(fmt, rate * channels * bits / 8, 4);
-    Le(fmt, channels * bits / 8, 2);
-    Le(fmt, bits, 2);
-    if (extensible) {
-        Le(fmt, 22, 2);
-        Le(fmt, bits, 2);
-        Le(fmt, 0, 4);
-        Le(fmt, tag, 2);  // the sub-format GUID starts with the tag
-        fmt += std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
-    }
-    std::string body = "WAVEfmt ";
-    Le(body, static_cast<std::uint32_t>(fmt.size()), 4);
-    body += fmt + before + "data";
-    Le(body, static_cast<std::uint32_t>(data.size()), 4);
-    body += data;
-    std::string file = "RIFF";
-    Le(file, static_cast<std::uint32_t>(body.size()), 4);
-    return file + body;
-}
-
-std::string Samples(const std::vector<std::int32_t>& values, int bytes) {
-    std::string data;
-    for (std::int32_t v : values) Le(data, static_cast<std::uint32_t>(v), bytes);
-    return data;
-}
+using soundtest::LittleEndian;
+using soundtest::WavBytes;
 
 TEST(WavReader, ReadsEachSampleFormatToMonoInUnitRange) {
     WavSamples wav;
-    ASSERT_TRUE(ParseWav(Wav(1, 1, 44100, 16, Samples({0, 16384, -32768}, 2)), wav));
+    ASSERT_TRUE(ParseWav(WavBytes(1, 1, 44100, 16, LittleEndian({0, 16384, -32768}, 2)), wav));
     EXPECT_EQ(wav.rate, 44100);
     EXPECT_EQ(wav.mono, (std::vector<float>{0.0f, 0.5f, -1.0f}));
 
-    ASSERT_TRUE(ParseWav(Wav(1, 1, 8000, 8, Samples({128, 255, 0}, 1)), wav));
+    ASSERT_TRUE(ParseWav(WavBytes(1, 1, 8000, 8, LittleEndian({128, 255, 0}, 1)), wav));
     EXPECT_EQ(wav.mono, (std::vector<float>{0.0f, 127.0f / 128.0f, -1.0f}));
 
-    ASSERT_TRUE(ParseWav(Wav(1, 1, 48000, 24, Samples({0x400000, -0x800000}, 3)), wav));
+    ASSERT_TRUE(ParseWav(WavBytes(1, 1, 48000, 24, LittleEndian({0x400000, -0x800000}, 3)), wav));
     EXPECT_EQ(wav.mono, (std::vector<float>{0.5f, -1.0f}));
 
     const float quarter = 0.25f;
     std::uint32_t bits;
     std::memcpy(&bits, &quarter, 4);
-    ASSERT_TRUE(ParseWav(Wav(3, 1, 48000, 32, Samples({static_cast<std::int32_t>(bits)}, 4), true), wav));
+    ASSERT_TRUE(ParseWav(WavBytes(3, 1, 48000, 32, LittleEndian({static_cast<std::int32_t>(bits)}, 4), true), wav));
     EXPECT_EQ(wav.mono, std::vector<float>{0.25f});
 
     // Channels are averaged; a chunk of odd length before the data is skipped with its pad byte.
     const std::string list("LIST\3\0\0\0abc\0", 12);
-    ASSERT_TRUE(ParseWav(Wav(1, 2, 22050, 16, Samples({16384, 0, -16384, -16384}, 2), false, list), wav));
+    ASSERT_TRUE(ParseWav(WavBytes(1, 2, 22050, 16, LittleEndian({16384, 0, -16384, -16384}, 2), false, list), wav));
     EXPECT_EQ(wav.mono, (std::vector<float>{0.25f, -0.5f}));
 }
 
@@ -85,14 +49,14 @@ TEST(WavReader, RefusesWhatIsNotAWavFileItCanRead) {
     WavSamples wav;
     EXPECT_FALSE(ParseWav("", wav));
     EXPECT_FALSE(ParseWav("RIFF\4\0\0\0AVI ", wav));
-    EXPECT_FALSE(ParseWav(Wav(2, 1, 8000, 4, "\1\2"), wav));   // ADPCM
-    EXPECT_FALSE(ParseWav(Wav(1, 0, 8000, 16, "\1\2"), wav));  // no channels
-    EXPECT_FALSE(ParseWav(Wav(1, 1, 8000, 12, "\1\2"), wav));  // 12-bit
-    std::string noData = Wav(1, 1, 8000, 16, "");
+    EXPECT_FALSE(ParseWav(WavBytes(2, 1, 8000, 4, "\1\2"), wav));   // ADPCM
+    EXPECT_FALSE(ParseWav(WavBytes(1, 0, 8000, 16, "\1\2"), wav));  // no channels
+    EXPECT_FALSE(ParseWav(WavBytes(1, 1, 8000, 12, "\1\2"), wav));  // 12-bit
+    std::string noData = WavBytes(1, 1, 8000, 16, "");
     noData.replace(noData.find("data"), 4, "junk");
     EXPECT_FALSE(ParseWav(noData, wav));
     // A data chunk cut short gives the whole frames it still holds.
-    std::string cut = Wav(1, 1, 8000, 16, Samples({100, 200, 300}, 2));
+    std::string cut = WavBytes(1, 1, 8000, 16, LittleEndian({100, 200, 300}, 2));
     cut.resize(cut.size() - 3);
     ASSERT_TRUE(ParseWav(cut, wav));
     EXPECT_EQ(wav.mono.size(), 1u);
