@@ -23,23 +23,15 @@ using namespace platform;
 
 namespace {
 
+const std::vector<ControlTemplate> kControls = {
+    {10, ControlKind::PushButton, "&J", 5, 5, 30, 14},        {11, ControlKind::PushButton, "&b", 40, 5, 30, 14},
+    {12, ControlKind::PushButton, "7", 75, 5, 30, 14},        {13, ControlKind::Edit, "", 5, 25, 100, 14},
+    {14, ControlKind::Static, "", 5, 45, 100, 20, kWordWrap}, {15, ControlKind::ListView, "", 5, 70, 100, 60},
+    {16, ControlKind::ComboBox, "", 110, 5, 100, 60, kSorted}};
+
 class TestDialog : public Dialog {
 public:
-    TestDialog()
-        : Dialog(DialogTemplate{500,
-                                "Backend",
-                                220,
-                                140,
-                                "MS Sans Serif",
-                                8,
-                                false,
-                                {{10, ControlKind::PushButton, "&J", 5, 5, 30, 14},
-                                 {11, ControlKind::PushButton, "&b", 40, 5, 30, 14},
-                                 {12, ControlKind::PushButton, "7", 75, 5, 30, 14},
-                                 {13, ControlKind::Edit, "", 5, 25, 100, 14},
-                                 {14, ControlKind::Static, "", 5, 45, 100, 20, kWordWrap},
-                                 {15, ControlKind::ListView, "", 5, 70, 100, 60},
-                                 {16, ControlKind::ComboBox, "", 110, 5, 100, 60, kSorted}}}) {
+    TestDialog() : Dialog(DialogTemplate{500, "Backend", 220, 140, "MS Sans Serif", 8, false, kControls}) {
         for (int id : {10, 11, 12}) MapCommand(id, [this, id] { clicks.push_back(id); });
     }
     bool OnInitDialog() override {

@@ -48,21 +48,12 @@ std::string Unescape(const std::string& text) {
     return out;
 }
 
-// The words of a line before its free text, which is the rest after `words` blanks.
-std::vector<std::string> Split(const std::string& line, std::size_t words, std::string& rest) {
-    std::vector<std::string> out;
-    std::size_t at = 0;
-    while (out.size() < words) {
-        const std::size_t blank = line.find(' ', at);
-        out.push_back(line.substr(at, blank == std::string::npos ? std::string::npos : blank - at));
-        if (blank == std::string::npos) {
-            at = line.size();
-            break;
-        }
-        at = blank + 1;
-    }
-    rest = at < line.size() ? line.substr(at) : std::string();
-    return out;
+// The free text at the end of a line, after the one blank that follows the words read.
+std::string Rest(std::istringstream& in) {
+    in.get();
+    std::string rest;
+    std::getline(in, rest);
+    return rest;
 }
 
 std::vector<std::string> Cells(const std::string& text) {
@@ -106,21 +97,25 @@ std::vector<WindowView> ParseProbe(const std::string& output) {
     std::stringstream lines(output);
     for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::string rest;
-        if (line.starts_with("window ")) {
-            const auto w = Split(line, 6, rest);
-            if (w.size() < 6) continue;
-            windows.push_back(
-                {Unescape(rest), std::stoi(w[2]), std::stoi(w[3]), std::stoi(w[4]), std::stoi(w[5]), {}, {}});
-        } else if (line.starts_with("control ") && !windows.empty()) {
-            const auto w = Split(line, 8, rest);
-            if (w.size() < 8) continue;
-            windows.back().controls.push_back({std::stoi(w[1]), w[2], w[3] == "1", std::stoi(w[4]), std::stoi(w[5]),
-                                               std::stoi(w[6]), std::stoi(w[7]), Unescape(rest)});
-        } else if (line.starts_with("row ") && !windows.empty()) {
-            const auto w = Split(line, 3, rest);
-            if (w.size() < 3) continue;
-            windows.back().rows[std::stoi(w[1])].push_back(Cells(rest));
+        std::istringstream in(line);
+        std::string kind, handle;
+        in >> kind;
+        if (kind == "window") {
+            WindowView w;
+            if (!(in >> handle >> w.x >> w.y >> w.cx >> w.cy)) continue;
+            w.caption = Unescape(Rest(in));
+            windows.push_back(w);
+        } else if (kind == "control" && !windows.empty()) {
+            ControlView c;
+            int visible = 0;
+            if (in >> c.id >> c.className >> visible >> c.x >> c.y >> c.cx >> c.cy) {
+                c.visible = visible == 1;
+                c.text = Unescape(Rest(in));
+                windows.back().controls.push_back(c);
+            }
+        } else if (kind == "row" && !windows.empty()) {
+            int id = 0, row = 0;
+            if (in >> id >> row) windows.back().rows[id].push_back(Cells(Rest(in)));
         }
     }
     return windows;
