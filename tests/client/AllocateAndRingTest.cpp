@@ -25,7 +25,7 @@ TEST_F(RealTowerTest, TheConductorsAllocationReachesEveryWindowWithTheNamesBytes
     TestClient zoeLink = JoinAsTestClient(server.Port(), zoe);
     ASSERT_TRUE(WaitFor([&] { return Rows(*ann).size() == 3 && Rows(*ben).size() == 3; }));
 
-    script.Then(OnBellsDialog([&](BellsDialog& bells) {
+    script.Then(OnDialog<BellsDialog>([&](BellsDialog& bells) {
         // A gap is refused, once per bell chosen after it; the dialog stays open.
         ASSERT_TRUE(ChooseEntry(*bells.bellCombos[0], "Ann") && ChooseEntry(*bells.bellCombos[1], Shown(zoe)) &&
                     ChooseEntry(*bells.bellCombos[3], "Ben"));
@@ -60,7 +60,7 @@ TEST_F(RealTowerTest, RingersStrikeByClickByKeyAndWithoutAWindowAndEveryoneSeesT
     ASSERT_TRUE(ann && ben);
     TestClient robot = JoinAsTestClient(server.Port(), "Robot");  // a ringer without a window
     ASSERT_TRUE(WaitFor([&] { return Rows(*ann).size() == 3; }));
-    script.Then(OnBellsDialog([](BellsDialog& bells) {
+    script.Then(OnDialog<BellsDialog>([](BellsDialog& bells) {
         const Texts byBell = {"Ann", "Ann", "Ann", "Ann", "Ben", "Ben", "Ben", "Robot"};
         for (std::size_t bell = 0; bell < byBell.size(); ++bell) ChooseEntry(*bells.bellCombos[bell], byBell[bell]);
         bells.SendCommand(platform::IDOK);

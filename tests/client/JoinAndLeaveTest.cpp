@@ -27,7 +27,7 @@ TEST_F(RealTowerTest, OneStartsATowerAnotherJoinsItAfterANoticeAndAThirdGivesUp)
 
     // No towers yet: the dialog opens to start one. Missing inputs are
     // reported and what was typed stays.
-    script.Then(OnJoinDialog([](JoinTowerDialog& join) {
+    script.Then(OnDialog<JoinTowerDialog>([](JoinTowerDialog& join) {
         EXPECT_TRUE(join.startRadio.GetCheck());
         join.SendCommand(platform::IDOK);
         join.userNameEdit.SetWindowText("Ann");
@@ -43,7 +43,7 @@ TEST_F(RealTowerTest, OneStartsATowerAnotherJoinsItAfterANoticeAndAThirdGivesUp)
 
     // Ben sees St Mary listed, asks for it under a name that is taken, is
     // told so by the server and chooses again; a double-click joins.
-    script.Then(OnJoinDialog([](JoinTowerDialog& join) {
+    script.Then(OnDialog<JoinTowerDialog>([](JoinTowerDialog& join) {
         EXPECT_TRUE(join.joinRadio.GetCheck());
         ASSERT_EQ(join.towerListView.GetItemCount(), 1);
         EXPECT_EQ(join.towerListView.GetItemText(0, 1), "Practice night");
@@ -53,7 +53,7 @@ TEST_F(RealTowerTest, OneStartsATowerAnotherJoinsItAfterANoticeAndAThirdGivesUp)
         EXPECT_TRUE(SaveScreenshot(WidgetOf(join), "join-tower-join"));
         join.SendCommand(platform::IDOK);
     }));
-    script.Then(OnJoinDialog([](JoinTowerDialog& join) {
+    script.Then(OnDialog<JoinTowerDialog>([](JoinTowerDialog& join) {
         EXPECT_EQ(join.userNameEdit.GetWindowText(), "Ann");
         join.userNameEdit.SetWindowText("Ben");
         // Through the window system, so that the press before it is seen.

@@ -45,7 +45,7 @@ TEST_F(MisbehavingServer, AFloodOfUnexpectedTypesNeverPilesBoxesUp) {
 }
 
 TEST_F(MisbehavingServer, NoticesWhileTheUserChoosesShowOneAtATimeOverTheOneDialog) {
-    script.Then(OnJoinDialog([&](JoinTowerDialog& join) {
+    script.Then(OnDialog<JoinTowerDialog>([&](JoinTowerDialog& join) {
         for (int i = 1; i <= 5; ++i) peer.Send(wire::Build(wire::ServerNotice{"Notice " + std::to_string(i)}));
         platform::PumpFor(500);
         join.userNameEdit.SetWindowText("Ann");

@@ -82,7 +82,7 @@ TEST_F(RealTowerTest, AfterATouchTheBandSeesItsStrikingStepsBetweenTouchesAndSav
     ASSERT_TRUE(ann);
     TestClient ben = JoinAsTestClient(server.Port(), "Ben"), cat = JoinAsTestClient(server.Port(), "Cat");
     ASSERT_TRUE(WaitFor([&] { return Rows(*ann).size() == 3; }));
-    script.Then(OnBellsDialog([](BellsDialog& bells) {
+    script.Then(OnDialog<BellsDialog>([](BellsDialog& bells) {
         const std::vector<std::string> byBell = {"Ann", "Ann", "Ben", "Ben", "Cat", "Cat"};
         for (std::size_t bell = 0; bell < byBell.size(); ++bell) ChooseEntry(*bells.bellCombos[bell], byBell[bell]);
         bells.SendCommand(platform::IDOK);
@@ -97,7 +97,7 @@ TEST_F(RealTowerTest, AfterATouchTheBandSeesItsStrikingStepsBetweenTouchesAndSav
     ASSERT_EQ(ann->recorder.Touches().size(), 2u);
 
     EXPECT_TRUE(ann->reviewButton.IsWindowVisible());
-    script.Then(OnReviewDialog([&](ReviewDialog& review) {
+    script.Then(OnDialog<ReviewDialog>([&](ReviewDialog& review) {
         EXPECT_EQ(review.TouchShown(), 1);
         EXPECT_EQ(review.touchLabel.GetWindowText().substr(0, 13), "Touch 2 of 2,");
         EXPECT_EQ(review.bandFigures.GetWindowText().substr(0, 17), "8 rows (1 broken)");

@@ -89,7 +89,7 @@ TEST_F(RealTowerTest, TheWindowsClientRingsAndChatsWithTheLinuxClientUntilTheSer
     EXPECT_EQ(Rows(*ann), (std::vector<std::string>{"Ann||", "Wendy||"}));
 
     // Ann conducts a six: Wendy rings the front two, Ann the back four.
-    script.Then(OnBellsDialog([](BellsDialog& bells) {
+    script.Then(OnDialog<BellsDialog>([](BellsDialog& bells) {
         const std::vector<std::string> byBell = {"Wendy", "Wendy", "Ann", "Ann", "Ann", "Ann"};
         for (std::size_t bell = 0; bell < byBell.size(); ++bell) ChooseEntry(*bells.bellCombos[bell], byBell[bell]);
         bells.SendCommand(platform::IDOK);

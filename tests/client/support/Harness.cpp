@@ -11,9 +11,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
 #include "resources/ResourceIds.h"
-#include "review/ReviewDialog.h"
 #include "tests/support/TestMessages.h"
-#include "tower/BellsDialog.h"
 
 namespace testsupport {
 
@@ -47,29 +45,6 @@ DialogScript::DialogScript() {
 
 DialogScript::~DialogScript() { platform::Dialog::SetModalHook(nullptr); }
 
-template <typename D>
-DialogScript::Action OnDialog(std::function<void(D&)> body) {
-    return [body = std::move(body)](platform::Dialog& dialog) {
-        auto* wanted = dynamic_cast<D*>(&dialog);
-        if (wanted == nullptr) {
-            ADD_FAILURE() << "another dialog opened: " << dialog.Template().caption;
-            dialog.EndDialog(platform::IDCANCEL);
-            return;
-        }
-        body(*wanted);
-        if (wanted->IsRunning()) {
-            ADD_FAILURE() << "the dialog is still open";
-            wanted->EndDialog(platform::IDCANCEL);
-        }
-    };
-}
-
-DialogScript::Action OnJoinDialog(std::function<void(JoinTowerDialog&)> body) { return OnDialog(std::move(body)); }
-
-DialogScript::Action OnBellsDialog(std::function<void(BellsDialog&)> body) { return OnDialog(std::move(body)); }
-
-DialogScript::Action OnReviewDialog(std::function<void(ReviewDialog&)> body) { return OnDialog(std::move(body)); }
-
 std::unique_ptr<TowerWindow> OpenWindow(const std::vector<std::string>& arguments) {
     std::string line = "tolmer";
     for (const std::string& argument : arguments) line += " " + argument;
@@ -83,14 +58,9 @@ std::unique_ptr<TowerWindow> OpenWindow(std::uint16_t port) {
     return OpenWindow({"--server", "localhost:" + std::to_string(port)});
 }
 
-std::unique_ptr<TowerWindow> EnterTower(std::uint16_t port, DialogScript& script, const std::string& name,
-                                        const std::string& tower) {
-    return EnterTower({"--server", "localhost:" + std::to_string(port)}, script, name, tower);
-}
-
 std::unique_ptr<TowerWindow> EnterTower(const std::vector<std::string>& arguments, DialogScript& script,
                                         const std::string& name, const std::string& tower) {
-    script.Then(OnJoinDialog([name, tower](JoinTowerDialog& join) {
+    script.Then(OnDialog<JoinTowerDialog>([name, tower](JoinTowerDialog& join) {
         join.userNameEdit.SetWindowText(name);
         int listed = -1;
         for (int row = 0; row < join.towerListView.GetItemCount(); ++row)

@@ -22,10 +22,6 @@
 using platform::qt::FontOf;
 using platform::qt::WidgetOf;
 
-class BellsDialog;
-class JoinTowerDialog;
-class ReviewDialog;
-
 namespace testsupport {
 
 // Records every message box while it lives and answers it OK. A box stays
@@ -61,12 +57,24 @@ private:
     int opened_ = 0;
 };
 
-// An action on the Start/Join dialog; any other dialog fails the test.
-DialogScript::Action OnJoinDialog(std::function<void(JoinTowerDialog&)> body);
-// An action on the Bells dialog.
-DialogScript::Action OnBellsDialog(std::function<void(BellsDialog&)> body);
-// An action on the striking review.
-DialogScript::Action OnReviewDialog(std::function<void(ReviewDialog&)> body);
+// An action on a dialog of type D (the Start/Join dialog, the Bells dialog,
+// the review...); another dialog, or D left open, fails the test.
+template <typename D>
+DialogScript::Action OnDialog(std::function<void(D&)> body) {
+    return [body = std::move(body)](platform::Dialog& dialog) {
+        auto* wanted = dynamic_cast<D*>(&dialog);
+        if (wanted == nullptr) {
+            ADD_FAILURE() << "another dialog opened: " << dialog.Template().caption;
+            dialog.EndDialog(platform::IDCANCEL);
+            return;
+        }
+        body(*wanted);
+        if (wanted->IsRunning()) {
+            ADD_FAILURE() << "the dialog is still open";
+            wanted->EndDialog(platform::IDCANCEL);
+        }
+    };
+}
 
 // A main window started with these arguments after the program's name.
 std::unique_ptr<TowerWindow> OpenWindow(const std::vector<std::string>& arguments);
@@ -77,8 +85,6 @@ std::unique_ptr<TowerWindow> OpenWindow(std::uint16_t port);
 // does not get in.
 std::unique_ptr<TowerWindow> EnterTower(const std::vector<std::string>& arguments, DialogScript& script,
                                         const std::string& name, const std::string& tower);
-std::unique_ptr<TowerWindow> EnterTower(std::uint16_t port, DialogScript& script, const std::string& name,
-                                        const std::string& tower);
 
 // A ringer without a window: a raw connection that has joined St Mary as `name`.
 TestClient JoinAsTestClient(std::uint16_t port, const std::string& name);
@@ -118,7 +124,7 @@ class RealTowerTest : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server.Start(TOLMER_SERVER_BINARY)) << server.Error(); }
     std::unique_ptr<TowerWindow> Enter(const std::string& name, const std::string& tower = "St Mary") {
-        return EnterTower(server.Port(), script, name, tower);
+        return EnterTower({"--server", "localhost:" + std::to_string(server.Port())}, script, name, tower);
     }
 
     ServerProcess server;
