@@ -6,16 +6,15 @@ namespace {
 
 using testsupport::SessionTest;
 
-TEST_F(SessionTest, HelloAsksForTheListAndTheListStartsEmpty) {
+TEST_F(SessionTest, HelloAsksForTheListWhichEndsWhenItHoldsAsManyTowersAsAnnounced) {
     session.towerList["Old"] = "from before";
     session.OnConnected();
     ASSERT_EQ(sent.messages.size(), 1u);
     EXPECT_EQ(sent.messages[0].Bytes(), std::string_view("\x06\x00\x01\x00\x01\x00", 6));
     EXPECT_TRUE(session.towerList.empty());
-}
 
-TEST_F(SessionTest, TheListIsCompleteWhenItHoldsAsManyTowersAsAnnounced) {
-    // No towers: one entry, count 0, no name.
+    // The list is complete when it holds as many towers as announced; no
+    // towers: one entry, count 0, no name.
     EXPECT_TRUE(session.OnTowerListEntry({0, "", ""}));
     EXPECT_TRUE(session.towerList.empty());
 

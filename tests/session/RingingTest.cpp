@@ -130,7 +130,7 @@ TEST_F(SessionTest, TheEchoOfTheUsersLatestStrikeIsTimedAndItsPingGoesWithTheNex
     EXPECT_EQ(session.lastPing, 0);
 }
 
-TEST_F(SessionTest, TheSequenceNumberWrapsAndShortStrikesAreReadAsFarAsTheyGo) {
+TEST_F(SessionTest, TheSequenceWrapsShortStrikesAreReadAsFarAsTheyGoAndPingsGoToTheirRingers) {
     Enter("Ann", 6, {{"Ann", "1"}, {"Ben", "2"}});
     session.strikeSeq = 65535;
     session.ClickBell(PositionOf(1), true);
@@ -143,10 +143,8 @@ TEST_F(SessionTest, TheSequenceNumberWrapsAndShortStrikesAreReadAsFarAsTheyGo) {
     clockMs += 7;
     EXPECT_EQ(Relay(1, 0, 1, std::nullopt).pinged, nullptr);
     EXPECT_EQ(session.lastPing, 7);
-}
 
-TEST_F(SessionTest, EachReportedPingGoesToTheRingerOfTheStruckBell) {
-    Enter("Ann", 6, {{"Ann", "1"}, {"Ben", "2"}});
+    // Each reported ping goes to the ringer of the struck bell.
     EXPECT_EQ(Relay(2, 1, 9, 0).pinged, nullptr);  // 0: nothing measured
     const StrikeChange change = Relay(2, 0, 9, 120);
     ASSERT_NE(change.pinged, nullptr);

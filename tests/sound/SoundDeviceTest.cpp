@@ -73,8 +73,6 @@ TEST_F(SoundDeviceTest, StrikeReachesTheAudioCallback) {
     const platform::AudioOutputInfo output = platform::CurrentAudioOutput();
     ASSERT_TRUE(output.open);
     EXPECT_EQ(output.driver, "dummy");
-    EXPECT_EQ(output.rate, 48000);
-    EXPECT_EQ(output.periodFrames, 240);
     EXPECT_EQ(platform::LastRestartRenderNs(id), 0);
 
     for (int strike = 0; strike < 3; ++strike) {
