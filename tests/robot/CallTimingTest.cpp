@@ -48,23 +48,6 @@ TEST(CallTiming, GoStartsTheMethodAtTheFirstHandstrokeAWholeRowAway) {
     EXPECT_EQ(rows.EffectRow(), 2);
 }
 
-TEST(CallTiming, ABobTakesTheLeadEndAfterTheRowItIsCalledIn) {
-    // From a Go during row 0 the first lead head is row 13, the treble leading
-    // at handstroke in row 12: a bob called then takes effect at once.
-    const long leadHead = 13;
-    const long nextLeadHead = leadHead + 12;
-    for (long during : {3L, 11L, 12L}) {
-        const auto rows = Ring(6, {{0, "Go Plain Bob Minor"}, {during, "Bob"}}, nextLeadHead);
-        EXPECT_EQ(rows[leadHead], "123564") << during;
-        EXPECT_EQ(rows[nextLeadHead], "136245") << during;
-    }
-    const auto late = Ring(6, {{0, "Go Plain Bob Minor"}, {leadHead, "Bob"}}, nextLeadHead);
-    EXPECT_EQ(late[leadHead], "135264");
-    EXPECT_EQ(late[nextLeadHead], "135642");  // the bob at the second lead end
-    const auto plain = Ring(6, {{0, "Go Plain Bob Minor"}}, nextLeadHead);
-    EXPECT_EQ(plain[nextLeadHead], "156342");
-}
-
 TEST(CallTiming, ThatsAllStopsTheMethodWhenRoundsComeUp) {
     const long roundsAgain = 2 + 60 - 1;  // the end of the plain course
     const std::string rounds = "123456";

@@ -1,5 +1,5 @@
-// Bobs and singles where each method takes them, and tenors covering behind
-// methods on an odd number of bells.
+// Bobs and singles: which lead end a call takes, what each method's calls
+// do there, and tenors covering behind methods on an odd number of bells.
 #include <gtest/gtest.h>
 
 #include "tests/robot/RingingScript.h"
@@ -9,84 +9,86 @@ namespace {
 
 using robot_test::Ring;
 
-// "Go" during row 0 starts every method at row 2.
-constexpr long kFirstMethodRow = 2;
-
-TEST(MethodCalls, LeadEndTwelveTakesBob14AndSingle1234) {
-    const long leadHead = kFirstMethodRow + 11;
-    EXPECT_EQ(Ring(6, {{0, "Go Plain Bob Minor"}}, leadHead)[leadHead], "135264");
-    EXPECT_EQ(Ring(6, {{0, "Go Plain Bob Minor"}, {10, "Bob"}}, leadHead)[leadHead], "123564");
-    EXPECT_EQ(Ring(6, {{0, "Go Plain Bob Minor"}, {10, "Single"}}, leadHead)[leadHead], "132564");
-    const long majorLeadHead = kFirstMethodRow + 15;
-    EXPECT_EQ(Ring(8, {{0, "Go Plain Bob Major"}, {3, "Bob"}}, majorLeadHead)[majorLeadHead], "12357486");
-    EXPECT_EQ(Ring(8, {{0, "Go Plain Bob Major"}, {3, "Single"}}, majorLeadHead)[majorLeadHead], "13257486");
-}
-
-TEST(MethodCalls, LeadEndOneAndTheTenorTakesBobAndSingleBelowIt) {
-    const long leadHead = kFirstMethodRow + 23;
-    EXPECT_EQ(Ring(6, {{0, "Go Kent Treble Bob Minor"}, {20, "Bob"}}, leadHead)[leadHead], "142356");
-    EXPECT_EQ(Ring(6, {{0, "Go Kent Treble Bob Minor"}, {20, "Single"}}, leadHead)[leadHead], "142365");
-    for (const char* name : {"Bristol Surprise Major", "Double Norwich Court Bob Major"}) {
-        const auto method = robot::FindMethod(name);
-        EXPECT_EQ(robot::ChangeText(method->bob->changes.at(0)), "16") << name;
-        EXPECT_EQ(robot::ChangeText(method->single->changes.at(0)), "1678") << name;
+TEST(MethodCalls, EachCallTakesItsLeadEndAndMakesItsLeadHead) {
+    // "Go" during row 0 starts every method at row 2. A call during row r
+    // takes the first lead end whose lead head is row r + 1 or later.
+    struct Case {
+        int bells;
+        const char* method;
+        const char* call;  // "" for a plain lead
+        long during;
+        long row;
+        const char* expected;
+    };
+    const Case cases[] = {
+        // Plain Bob Minor's lead heads are rows 13 and 25; the treble leads
+        // at handstroke in row 12, so a bob called then still takes row 13.
+        {6, "Plain Bob Minor", "", 0, 13, "135264"},
+        {6, "Plain Bob Minor", "", 0, 25, "156342"},
+        {6, "Plain Bob Minor", "Bob", 3, 13, "123564"},
+        {6, "Plain Bob Minor", "Bob", 11, 25, "136245"},
+        {6, "Plain Bob Minor", "Bob", 12, 13, "123564"},
+        {6, "Plain Bob Minor", "Bob", 13, 13, "135264"},
+        {6, "Plain Bob Minor", "Bob", 13, 25, "135642"},
+        {6, "Plain Bob Minor", "Single", 10, 13, "132564"},
+        {8, "Plain Bob Major", "Bob", 3, 17, "12357486"},
+        {8, "Plain Bob Major", "Single", 3, 17, "13257486"},
+        // Lead end 1n: bob 1(n-2), single 1(n-2)(n-1)n.
+        {6, "Kent Treble Bob Minor", "Bob", 20, 25, "142356"},
+        {6, "Kent Treble Bob Minor", "Single", 20, 25, "142365"},
+        // Grandsire: 3rds made at the handstroke before the lead end.
+        {8, "Grandsire Triples", "", 0, 13, "51726348"},
+        {8, "Grandsire Triples", "", 0, 15, "12537468"},
+        {8, "Grandsire Triples", "Bob", 12, 13, "51726348"},
+        {8, "Grandsire Triples", "Bob", 12, 14, "15762438"},
+        {8, "Grandsire Triples", "Bob", 12, 15, "17526348"},
+        {8, "Grandsire Triples", "Single", 12, 14, "15762438"},
+        {8, "Grandsire Triples", "Single", 12, 15, "15726348"},
+        {5, "Grandsire Doubles", "Bob", 2, 11, "14523"},
+        {5, "Grandsire Doubles", "Single", 2, 11, "15423"},
+        // Stedman's six ends are rows 4, 10, ...; a call during one waits for the next.
+        {8, "Stedman Triples", "", 0, 4, "32416578"},
+        {8, "Stedman Triples", "", 0, 10, "43627158"},
+        {8, "Stedman Triples", "Bob", 2, 4, "32415768"},
+        {8, "Stedman Triples", "Single", 4, 4, "32416578"},
+        {8, "Stedman Triples", "Single", 4, 10, "43621758"},
+        // Doubles on six, the tenor covering.
+        {6, "Plain Bob Doubles", "", 0, 11, "135246"},
+        {6, "Plain Bob Doubles", "Bob", 5, 11, "123546"},
+        {6, "Plain Bob Doubles", "Single", 5, 11, "132456"},
+    };
+    for (const Case& c : cases) {
+        std::vector<robot_test::ScriptedCall> calls = {{0, std::string("Go ") + c.method}};
+        if (*c.call) calls.push_back({c.during, c.call});
+        EXPECT_EQ(Ring(c.bells, calls, c.row)[c.row], c.expected) << c.method << " " << c.call << " " << c.during;
     }
-    const auto maximus = robot::FindMethod("Bristol Surprise Maximus");
-    EXPECT_EQ(robot::ChangeText(maximus->bob->changes.at(0)), "10");
-    EXPECT_EQ(robot::ChangeText(maximus->single->changes.at(0)), "10ET");
 }
 
-TEST(MethodCalls, GrandsireCallsStartTheRowBeforeTheLeadEnd) {
-    const long leadHead = kFirstMethodRow + 13;  // Triples on eight, the tenor covering
-    const auto plain = Ring(8, {{0, "Go Grandsire Triples"}}, leadHead);
-    const auto bob = Ring(8, {{0, "Go Grandsire Triples"}, {12, "Bob"}}, leadHead);
-    const auto single = Ring(8, {{0, "Go Grandsire Triples"}, {12, "Single"}}, leadHead);
-    EXPECT_EQ(plain[leadHead], "12537468");
-    EXPECT_EQ(bob[leadHead - 2], plain[leadHead - 2]);
-    EXPECT_EQ(bob[leadHead - 1], "15762438");  // 3rds made at the handstroke before the lead end
-    EXPECT_EQ(bob[leadHead], "17526348");
-    EXPECT_EQ(single[leadHead - 1], "15762438");
-    EXPECT_EQ(single[leadHead], "15726348");
-    // Doubles: the same calls on five.
-    const long doublesLeadHead = kFirstMethodRow + 9;
-    EXPECT_EQ(Ring(5, {{0, "Go Grandsire Doubles"}, {2, "Bob"}}, doublesLeadHead)[doublesLeadHead], "14523");
-    EXPECT_EQ(Ring(5, {{0, "Go Grandsire Doubles"}, {2, "Single"}}, doublesLeadHead)[doublesLeadHead], "15423");
-}
-
-TEST(MethodCalls, StedmanCallsTakeEffectAtSixEnds) {
-    // The first six end is the third change; the next one six changes later.
-    const long firstSixEnd = kFirstMethodRow + 2;
-    const long secondSixEnd = kFirstMethodRow + 8;
-    const auto plain = Ring(8, {{0, "Go Stedman Triples"}}, secondSixEnd);
-    const auto bob = Ring(8, {{0, "Go Stedman Triples"}, {2, "Bob"}}, secondSixEnd);
-    EXPECT_EQ(plain[firstSixEnd], "32416578");
-    EXPECT_EQ(bob[firstSixEnd], "32415768");
-    // Called during the six end itself: the single waits for the next one.
-    const auto single = Ring(8, {{0, "Go Stedman Triples"}, {firstSixEnd, "Single"}}, secondSixEnd);
-    EXPECT_EQ(single[firstSixEnd], plain[firstSixEnd]);
-    EXPECT_EQ(single[secondSixEnd], "43621758");
-    EXPECT_NE(plain[secondSixEnd], single[secondSixEnd]);
-    // Doubles has singles only.
-    const auto doubles = robot::FindMethod("Stedman Doubles");
-    EXPECT_FALSE(doubles->bob);
-    EXPECT_EQ(robot::ChangeText(doubles->single->changes.at(0)), "345");
+TEST(MethodCalls, TheLibrarysCallsAreEachMethodsStandardOnes) {
+    struct Calls {
+        const char* method;
+        const char* bob;  // "" for none
+        const char* single;
+    };
+    for (const Calls& c :
+         {Calls{"Bristol Surprise Major", "16", "1678"}, Calls{"Double Norwich Court Bob Major", "16", "1678"},
+          Calls{"Bristol Surprise Maximus", "10", "10ET"}, Calls{"Stedman Doubles", "", "345"}}) {
+        const auto method = robot::FindMethod(c.method);
+        ASSERT_TRUE(method) << c.method;
+        EXPECT_EQ(method->bob ? robot::ChangeText(method->bob->changes.at(0)) : "", c.bob) << c.method;
+        EXPECT_EQ(robot::ChangeText(method->single->changes.at(0)), c.single) << c.method;
+    }
 }
 
 TEST(MethodCalls, OddStagesRingWithTheTenorCovering) {
-    const long leadHead = kFirstMethodRow + 9;
-    EXPECT_EQ(Ring(6, {{0, "Go Plain Bob Doubles"}}, leadHead)[leadHead], "135246");
-    EXPECT_EQ(Ring(6, {{0, "Go Plain Bob Doubles"}, {5, "Bob"}}, leadHead)[leadHead], "123546");
-    EXPECT_EQ(Ring(6, {{0, "Go Plain Bob Doubles"}, {5, "Single"}}, leadHead)[leadHead], "132456");
     struct Covered {
         const char* method;
         int bells;
         long courseRows;
     };
-    for (const Covered& c : std::initializer_list<Covered>{{"Go Plain Bob Doubles", 6, 40},
-                                                           {"Go Stedman Triples", 8, 84},
-                                                           {"Go Grandsire Caters", 10, 126},
-                                                           {"Go Grandsire Cinques", 12, 198}}) {
-        const auto rows = Ring(c.bells, {{0, c.method}}, kFirstMethodRow + c.courseRows - 1);
+    for (const Covered& c : {Covered{"Go Plain Bob Doubles", 6, 40}, Covered{"Go Stedman Triples", 8, 84},
+                             Covered{"Go Grandsire Caters", 10, 126}, Covered{"Go Grandsire Cinques", 12, 198}}) {
+        const auto rows = Ring(c.bells, {{0, c.method}}, 2 + c.courseRows - 1);
         const char tenor = robot::BellSymbol(c.bells);
         for (const std::string& row : rows) ASSERT_EQ(row.back(), tenor) << c.method << " " << row;
         // The plain course comes round on its last row.

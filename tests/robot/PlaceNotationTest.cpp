@@ -23,29 +23,29 @@ std::string Written(const char* notation, int stage) {
 
 std::string ErrorOf(const char* notation, int stage) { return ParsePlaceNotation(notation, stage).error; }
 
-TEST(PlaceNotation, TheUsualFormsOfOneLeadAgree) {
-    const std::string plainBobMinor = "x.16.x.16.x.16.x.16.x.16.x.12";
+TEST(PlaceNotation, NotationsAsRingersWriteThemGiveTheirChanges) {
     for (const char* form : {"x16x16x16,12", "-16-16-16,12", "X16X16X16,12", "&x16x16x16,+12", "&-1-1-1,2", "&x1x1x1-2",
                              "x16x16x16x16x16x12", "x.16.x.16.x.16.x.16.x.16.x.12", "x 16 x 16 x 16, 12"}) {
-        EXPECT_EQ(Written(form, 6), plainBobMinor) << form;
+        EXPECT_EQ(Written(form, 6), "x.16.x.16.x.16.x.16.x.16.x.12") << form;
     }
-    // Grandsire: both blocks are palindromes, a one-change block is itself.
-    EXPECT_EQ(Written("3,1.5.1.5.1", 5), "3.1.5.1.5.1.5.1.5.1");
-    // Lower-case symbols above 9, and the 0 for ten.
-    EXPECT_EQ(Written("x1t.et,12", 12), "x.1T.ET.1T.x.12");
-    EXPECT_EQ(Written("x10,10", 10), "x.10.x.10");
-}
-
-TEST(PlaceNotation, PlacesImpliedAtTheEndsAreAdded) {
-    EXPECT_EQ(Written("1.2.4.5", 6), "16.12.14.56");
-    EXPECT_EQ(Written("3.1.5", 5), "3.1.5");  // odd stages make one place anyway
-    EXPECT_EQ(Written("14.1", 7), "147.1");
-    EXPECT_EQ(Written("12", 5), "125");
-}
-
-TEST(PlaceNotation, AsymmetricAndSymmetricBlocksMix) {
-    EXPECT_EQ(Written("+x.14,&x.16.x", 6), "x.14.x.16.x.16.x");
-    EXPECT_EQ(Written("&34.1", 6), "34.16.34");
+    struct Case {
+        const char* notation;
+        int stage;
+        const char* written;
+    };
+    for (const Case& c : {
+             Case{"3,1.5.1.5.1", 5, "3.1.5.1.5.1.5.1.5.1"},  // both blocks palindromes, one change is itself
+             Case{"x1t.et,12", 12, "x.1T.ET.1T.x.12"},       // lower-case symbols above 9
+             Case{"x10,10", 10, "x.10.x.10"},                // 0 for ten
+             Case{"1.2.4.5", 6, "16.12.14.56"},              // places implied at the ends are added
+             Case{"3.1.5", 5, "3.1.5"},                      // odd stages make one place anyway
+             Case{"14.1", 7, "147.1"},
+             Case{"12", 5, "125"},
+             Case{"+x.14,&x.16.x", 6, "x.14.x.16.x.16.x"},  // asymmetric and symmetric blocks mix
+             Case{"&34.1", 6, "34.16.34"},
+         }) {
+        EXPECT_EQ(Written(c.notation, c.stage), c.written) << c.notation;
+    }
 }
 
 TEST(PlaceNotation, WrongNotationsSayWhatAndWhere) {
