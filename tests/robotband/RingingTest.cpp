@@ -31,11 +31,19 @@ TEST_F(RobotTest, RingsRoundsTheMethodWithABobAndASingleThenThatsAllAndStand) {
     ASSERT_NO_FATAL_FAILURE(Gather(4, "13", "24", kMinimusArgs));
     // Go during row 2 starts the method at row 4; its lead heads are rows 11
     // and 19, each called as the treble leads at handstroke the row before.
-    const auto run = band_->Ring(
-        Minimus({Call(2, "Go"), Call(10, "Bob"), Call(18, "Single"), Call(20, "That's All"), Call(28, "Stand")}));
+    BandPlan plan =
+        Minimus({Call(2, "Go"), Call(10, "Bob"), Call(18, "Single"), Call(20, "That's All"), Call(28, "Stand")});
+    // The 3rd leads row 8 (3412) and misses it: the robot's 4th, next, waits
+    // a blow and a half and rings on, in its place.
+    plan.errorUs = [](int bell, long row) -> std::optional<double> {
+        if (bell == 3 && row == 8) return std::nullopt;
+        return 0.0;
+    };
+    const auto run = band_->Ring(plan);
     ASSERT_EQ(run.rows.size(), 30u);  // the Stand during row 28 ends with backstroke row 29
     EXPECT_EQ(run.rows[3], "1234");
     EXPECT_EQ(run.rows[4], "2143");
+    EXPECT_EQ(run.rows[8], "3412");
     EXPECT_EQ(run.rows[10], "1324");
     EXPECT_EQ(run.rows[11], "1234");  // the bob's lead head; a plain one is 1342
     EXPECT_EQ(run.rows[19], "1324");  // the single's
@@ -44,8 +52,10 @@ TEST_F(RobotTest, RingsRoundsTheMethodWithABobAndASingleThenThatsAllAndStand) {
 
     // The robot's two bells in their places in every row, and not a blow more.
     const auto blows = PlaceBlows(run);
-    EXPECT_EQ(HeardRows(blows, run.rows.size()), run.rows);
-    EXPECT_EQ(blows.size(), 4 * run.rows.size());
+    std::vector<std::string> expected = run.rows;
+    expected[8] = "412";
+    EXPECT_EQ(HeardRows(blows, run.rows.size()), expected);
+    EXPECT_EQ(blows.size(), 4 * run.rows.size() - 1);
 }
 
 TEST_F(RobotTest, FollowsAReallocationWhileRinging) {
@@ -64,23 +74,6 @@ TEST_F(RobotTest, FollowsAReallocationWhileRinging) {
             EXPECT_EQ(heard[k], "1234") << "row " << k;
         }
     }
-}
-
-TEST_F(RobotTest, KeepsItsPlaceWhenAPersonMissesABlow) {
-    ASSERT_NO_FATAL_FAILURE(Gather(4, "13", "24", kMinimusArgs));
-    BandPlan plan = Minimus({Call(2, "Go"), Call(14, "Stand")});
-    // The 3rd leads row 8 (3412) and misses it: the robot's 4th, next,
-    // waits a blow and a half and rings on.
-    plan.errorUs = [](int bell, long row) -> std::optional<double> {
-        if (bell == 3 && row == 8) return std::nullopt;
-        return 0.0;
-    };
-    const auto run = band_->Ring(plan);
-    ASSERT_EQ(run.rows.size(), 16u);
-    ASSERT_EQ(run.rows[8], "3412");
-    std::vector<std::string> expected = run.rows;
-    expected[8] = "412";
-    EXPECT_EQ(HeardRows(PlaceBlows(run), run.rows.size()), expected);
 }
 
 TEST_F(RobotTest, StandsWhenTheConductorLeaves) {

@@ -1,7 +1,5 @@
 #include "tests/support/ServerProcess.h"
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -70,85 +68,31 @@ std::string ReadFile(const std::string& path) {
 
 }  // namespace
 
-ServerProcess::~ServerProcess() {
-    if (pid_ > 0) KillAndReap(pid_);
-    if (stdoutFd_ >= 0) ::close(stdoutFd_);
-    if (!logPath_.empty()) ::unlink(logPath_.c_str());
-}
-
 bool ServerProcess::Start(const std::string& binary, const std::vector<std::string>& extraArgs,
                           std::chrono::milliseconds timeout) {
-    char logTemplate[] = "/tmp/tolmer-server-log-XXXXXX";
-    const int logFd = ::mkstemp(logTemplate);
-    int out[2];
-    if (logFd < 0 || ::pipe2(out, O_CLOEXEC) != 0) {
-        error_ = "cannot create the log file or the stdout pipe";
-        if (logFd >= 0) ::close(logFd);
-        return false;
-    }
-    logPath_ = logTemplate;
     std::vector<std::string> args = {"--port", "0", "--bind", "127.0.0.1"};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-    pid_ = Spawn(binary, args, out[1], logFd);
-    ::close(out[1]);
-    ::close(logFd);
-    stdoutFd_ = out[0];
-    if (pid_ <= 0) {
+    if (!process_.Start(binary, args)) {
         error_ = "cannot start " + binary;
         return false;
     }
-
     // The first line on stdout says where the server listens.
-    const std::string prefix = "listening on ";
-    std::string line;
     const auto deadline = Clock::now() + timeout;
-    while (line.find('\n') == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        pollfd waiting{stdoutFd_, POLLIN, 0};
-        if (left <= 0 || ::poll(&waiting, 1, static_cast<int>(left)) <= 0) {
+    std::string line = process_.Out();
+    for (; line.find('\n') == std::string::npos; line = process_.Out()) {
+        if (process_.Wait(std::chrono::milliseconds(0)) >= 0 || Clock::now() >= deadline) {
             error_ = "the server did not say where it listens; its log:\n" + Log();
             return false;
         }
-        char block[256];
-        const ssize_t n = ::read(stdoutFd_, block, sizeof block);
-        if (n <= 0) {
-            error_ = "the server ended before listening; its log:\n" + Log();
-            return false;
-        }
-        line.append(block, static_cast<std::size_t>(n));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     line.resize(line.find('\n'));
     const auto colon = line.rfind(':');
-    if (!line.starts_with(prefix) || colon == std::string::npos) {
-        error_ = "unexpected first line from the server: " + line;
-        return false;
-    }
-    port_ = static_cast<std::uint16_t>(std::atoi(line.c_str() + colon + 1));
-    if (port_ == 0) {
-        error_ = "no port in the server's first line: " + line;
-        return false;
-    }
-    return true;
+    if (line.starts_with("listening on ") && colon != std::string::npos)
+        port_ = static_cast<std::uint16_t>(std::atoi(line.c_str() + colon + 1));
+    if (port_ == 0) error_ = "no port in the server's first line: " + line;
+    return port_ != 0;
 }
-
-int ServerProcess::Stop(int signal, std::chrono::milliseconds timeout) {
-    if (pid_ <= 0) return -1;
-    ::kill(pid_, signal);
-    int code = WaitForExit(pid_, Clock::now() + timeout);
-    if (code < 0) code = KillAndReap(pid_);
-    pid_ = -1;
-    return code;
-}
-
-bool ServerProcess::Running() {
-    if (pid_ <= 0) return false;
-    int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) != pid_) return true;
-    pid_ = -1;
-    return false;
-}
-
-std::string ServerProcess::Log() const { return logPath_.empty() ? std::string() : ReadFile(logPath_); }
 
 bool ServerProcess::WaitForLog(const std::string& text, std::chrono::milliseconds timeout) const {
     const auto deadline = Clock::now() + timeout;

@@ -7,8 +7,8 @@
 //   EXPECT_EQ(server.Stop(), 0);   // SIGTERM, then the exit status
 //
 // Start adds "--port 0 --bind 127.0.0.1" and reads the port the server bound
-// from the one line it prints on stdout, "listening on 127.0.0.1:PORT". The
-// server's log (stderr) goes to a temporary file that Log() reads.
+// from the one line it prints on stdout, "listening on 127.0.0.1:PORT". Its
+// log is its stderr. A server still running when the object goes is killed.
 #pragma once
 
 #include <sys/types.h>
@@ -20,41 +20,6 @@
 
 namespace testsupport {
 
-class ServerProcess {
-public:
-    ServerProcess() = default;
-    ~ServerProcess();  // kills a server still running
-    ServerProcess(const ServerProcess&) = delete;
-    ServerProcess& operator=(const ServerProcess&) = delete;
-
-    // Starts the binary and waits until it listens; false (see Error) when it
-    // does not say where it listens within the timeout.
-    bool Start(const std::string& binary, const std::vector<std::string>& extraArgs = {},
-               std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
-    std::uint16_t Port() const { return port_; }
-    pid_t Pid() const { return pid_; }
-    const std::string& Error() const { return error_; }
-
-    // Sends the signal and waits for the exit. Returns the exit code, 128 plus
-    // the signal number when a signal ended it, or -1 when it did not end in
-    // time (it is then killed).
-    int Stop(int signal = 15, std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
-    // Still running (not exited).
-    bool Running();
-
-    // Everything the server has logged so far.
-    std::string Log() const;
-    // Waits until the log holds `text`; true when it does within the timeout.
-    bool WaitForLog(const std::string& text, std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) const;
-
-private:
-    pid_t pid_ = -1;
-    int stdoutFd_ = -1;
-    std::uint16_t port_ = 0;
-    std::string logPath_;
-    std::string error_;
-};
-
 // Runs any program in the background, its stdout and stderr kept in files.
 class ProgramProcess {
 public:
@@ -64,8 +29,9 @@ public:
     ProgramProcess& operator=(const ProgramProcess&) = delete;
 
     bool Start(const std::string& binary, const std::vector<std::string>& args);
-    // Waits for its end: the exit code as for ServerProcess::Stop, or -1 when
-    // it is still running after the timeout.
+    pid_t Pid() const { return pid_; }  // -1 once it has ended
+    // Waits for its end: the exit code, 128 plus the signal number when a
+    // signal ended it, or -1 when it is still running after the timeout.
     int Wait(std::chrono::milliseconds timeout);
     // Sends the signal and waits; killed when it does not end in time (-1).
     int Stop(int signal = 15, std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
@@ -80,9 +46,33 @@ private:
     std::string errPath_;
 };
 
+class ServerProcess {
+public:
+    // Starts the binary and waits until it listens; false (see Error) when it
+    // does not say where it listens within the timeout.
+    bool Start(const std::string& binary, const std::vector<std::string>& extraArgs = {},
+               std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
+    std::uint16_t Port() const { return port_; }
+    pid_t Pid() const { return process_.Pid(); }
+    const std::string& Error() const { return error_; }
+    // Sends the signal and waits for the exit, as ProgramProcess::Stop.
+    int Stop(int signal = 15, std::chrono::milliseconds timeout = std::chrono::milliseconds(10000)) {
+        return process_.Stop(signal, timeout);
+    }
+    // Everything the server has logged so far.
+    std::string Log() const { return process_.Err(); }
+    // Waits until the log holds `text`; true when it does within the timeout.
+    bool WaitForLog(const std::string& text, std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) const;
+
+private:
+    ProgramProcess process_;
+    std::uint16_t port_ = 0;
+    std::string error_;
+};
+
 // The result of running a program to its end.
 struct ProgramResult {
-    int exitCode = -1;  // as for ServerProcess::Stop; -1 when it had to be killed
+    int exitCode = -1;  // as for ProgramProcess::Wait; -1 when it had to be killed
     std::string out;
     std::string err;
 };
