@@ -44,58 +44,43 @@ constexpr char kNewTower[] = "Fuzz Tower";
 }
 
 // The server side: one loopback listener for the whole process.
-struct Listener {
-    int fd = -1;
-    std::uint16_t port = 0;
-};
+int listenerFd = -1;
+int normalPriority = 0;
+int startJoinDialogsOpened = 0;
 
-Listener OpenListener() {
-    Listener listener;
-    listener.fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listener.fd < 0) Fail("socket");
+std::uint16_t OpenListener() {
+    listenerFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (::bind(listener.fd, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(listener.fd, 4) != 0 ||
-        ::getsockname(listener.fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    if (listenerFd < 0 || ::bind(listenerFd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(listenerFd, 4) != 0 || ::getsockname(listenerFd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         Fail("listen");
-    listener.port = ntohs(address.sin_port);
-    return listener;
+    return ntohs(address.sin_port);
 }
 
 // What the window sends is read and dropped, so that it never waits for room.
-void DrainPeer(int peer) {
+void PumpEvents(int peer) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
     char block[4096];
     while (::recv(peer, block, sizeof block, MSG_DONTWAIT) > 0) {}
 }
 
-void PumpEvents(int peer) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    DrainPeer(peer);
-}
-
-int startJoinDialogsOpened = 0;
-
-void AnswerStartJoin(JoinTowerDialog& dialog) {
-    dialog.userNameEdit.SetWindowText(kUserName);
-    if (dialog.startRadio.GetCheck()) {
-        dialog.towerNameEdit.SetWindowText(kNewTower);
-    } else {
-        dialog.towerListView.SetSelectionMark(0);
-    }
-    dialog.SendCommand(platform::IDOK);
-}
-
 void ActOnDialog(platform::Dialog& dialog) {
     auto* startJoin = dynamic_cast<JoinTowerDialog*>(&dialog);
-    if (startJoin != nullptr && ++startJoinDialogsOpened == 1) AnswerStartJoin(*startJoin);
+    if (startJoin != nullptr && ++startJoinDialogsOpened == 1) {
+        startJoin->userNameEdit.SetWindowText(kUserName);
+        if (startJoin->startRadio.GetCheck()) {
+            startJoin->towerNameEdit.SetWindowText(kNewTower);
+        } else {
+            startJoin->towerListView.SetSelectionMark(0);
+        }
+        startJoin->SendCommand(platform::IDOK);
+    }
     // A refused OK leaves the dialog open; nobody is there to fix it.
     if (dialog.IsRunning()) dialog.OnCancel();
 }
-
-Listener listener;
-int normalPriority = 0;
 
 }  // namespace
 
@@ -106,8 +91,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static platform::Application* const application = new platform::Application(*argc, *argv);
     (void)application;
     platform::SetApplicationName("tolmer");
-    listener = OpenListener();
-    platform::SetCommandLine("tolmer --server 127.0.0.1:" + std::to_string(listener.port));
+    platform::SetCommandLine("tolmer --server 127.0.0.1:" + std::to_string(OpenListener()));
     platform::SetMessageBoxHook([](const std::string&) {});
     platform::Dialog::SetModalHook(ActOnDialog);
     // Qt would keep every window's icon in its pixmap cache; without it an
@@ -129,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The start-up timer's work, without waiting for the timer.
     window->OnTimer(TIMER_CONNECT);
     if (window->connSocket == platform::INVALID_SOCKET) Fail("the window did not connect");
-    const int peer = ::accept4(listener.fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    const int peer = ::accept4(listenerFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (peer < 0) Fail("accept");
 
     for (std::size_t sent = 0; sent < size;) {
