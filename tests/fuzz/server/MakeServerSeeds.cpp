@@ -51,9 +51,11 @@ void Enter(ScriptWriter& script, int connection, const std::string& request) {
 }
 
 // Ann starts St Mary and conducts six bells; Ben and Cy join and ring two
-// pairs; they call, ring two rows of rounds, chat and leave one by one.
+// pairs; they call, ring two rows of rounds, chat and leave one by one,
+// while Di waits in a tower of her own.
 std::string Ringing() {
     ScriptWriter script;
+    Enter(script, 3, Start("All Saints", "", "Di"));
     Enter(script, 0, Start("St Mary", "Ground floor ring of six", "Ann"));
     Enter(script, 1, Join("St Mary", "Ben"));
     script.Connect(2, 1).Send(2, Hello()).Read(2).Send(2, Join("St Mary", "Cy"));
