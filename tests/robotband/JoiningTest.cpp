@@ -6,18 +6,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST_F(RobotTest, ANameTakenInTheTowerEndsItWithTheServersText) {
+TEST_F(RobotTest, ARefusalOrALostConnectionEndsItWithStatusOne) {
     ScriptedBand band(server_.Port(), kTower);
     ASSERT_TRUE(band.Enter());
+    // The robot's name is taken in the tower: the server's text, status 1.
     const auto run = testsupport::RunProgram(TOLMER_ROBOT_BINARY, RobotArgs({"--name", "Conductor"}));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("Someone in that tower already uses that name. Please choose another."), std::string::npos)
         << run.err;
-}
-
-TEST_F(RobotTest, ALostConnectionEndsItWithStatusOne) {
-    ScriptedBand band(server_.Port(), kTower);
-    ASSERT_TRUE(band.Enter());
+    // Under its own name it joins; the server goes away: status 1.
     ASSERT_TRUE(robot_.Start(TOLMER_ROBOT_BINARY, RobotArgs()));
     ASSERT_TRUE(band.WaitForRinger("Robot"));
     EXPECT_EQ(server_.Stop(), 0);
