@@ -14,7 +14,7 @@
 # RELAY_STRESS_DURATION (seconds of each stress run, default 10),
 # RELAY_ROUNDS (runs per target at each level, default 3),
 # RELAY_SCALE_LEVELS (ringers in each scaling run, default
-# "8000 12000 16000 24000 32000 40000 50000"; sizes beyond what one process's
+# "2000 4000 8000 12000 16000 24000 32000 40000 50000"; sizes beyond what one process's
 # open-file limit allows are replaced by that largest size), RELAY_SCALE_DURATION (seconds of
 # each, default 20), RELAY_SOURCES (loopback source addresses the ringers are
 # spread over in the scaling runs, default 8),
@@ -27,7 +27,7 @@ RESULTS=$ROOT/bench/results
 DURATION=${RELAY_DURATION:-30}
 STRESS_DURATION=${RELAY_STRESS_DURATION:-10}
 ROUNDS=${RELAY_ROUNDS:-3}
-SCALE_LEVELS=${RELAY_SCALE_LEVELS:-8000 12000 16000 24000 32000 40000 50000}
+SCALE_LEVELS=${RELAY_SCALE_LEVELS:-2000 4000 8000 12000 16000 24000 32000 40000 50000}
 SCALE_DURATION=${RELAY_SCALE_DURATION:-20}
 SOURCES=${RELAY_SOURCES:-8}
 TOWERS=1000
