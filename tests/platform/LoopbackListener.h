@@ -54,6 +54,7 @@ public:
 
     // 0 when the system has no loopback address of the family.
     std::uint16_t Port() const { return port_; }
+    NativeSocket Native() const { return fd_; }
     // Accepts one connection and reads `count` bytes from it (fewer if it ends).
     std::string AcceptAndRead(std::size_t count) {
         const NativeSocket peer = ::accept(fd_, nullptr, nullptr);

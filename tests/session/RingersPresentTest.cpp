@@ -82,7 +82,6 @@ TEST(RingerOrder, RowsRunByTheLowestBellWithTheConductorAfterBellsAndTheIdleLast
     EXPECT_EQ(rows, (std::vector<std::string>{"12", "123", "34", "9", "0", "0ET (c)", " (c)", ""}));
     EXPECT_EQ(CompareBellsColumnTexts("12", "12"), 0);
     EXPECT_EQ(BellsColumnText("12", true), "12 (c)");
-    EXPECT_EQ(BellsColumnText("", false), "");
 }
 
 TEST(RingerTable, NamesCompareByUnsignedBytesAndTwoLetterCasesAreTwoRingers) {

@@ -70,8 +70,6 @@ protected:
     }
     static void TearDownTestSuite() { std::filesystem::remove_all(dir_); }
 
-    static std::string Label(int bell) { return std::to_string(bell); }
-
     static inline std::filesystem::path dir_;
     static inline std::map<std::string, std::string> headers_;
     static inline std::map<std::string, std::vector<double>> samples_;
@@ -108,7 +106,7 @@ TEST_F(BellSoundsTest, TheTwelveAndTheFrontNineWithSixFlatFormMajorScales) {
 TEST_F(BellSoundsTest, HeavierBellsRingLonger) {
     double previous = 0;
     for (int bell = 1; bell <= 12; ++bell) {
-        const std::vector<double>& samples = samples_[Label(bell)];
+        const std::vector<double>& samples = samples_[std::to_string(bell)];
         const double remaining = Rms(samples, 2.0, 2.5) / Rms(samples, 0.1, 0.6);
         EXPECT_GT(remaining, previous) << "bell " << bell << " dies away faster than bell " << bell - 1;
         previous = remaining;

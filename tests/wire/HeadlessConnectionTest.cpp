@@ -108,7 +108,8 @@ TEST_F(HeadlessConnectionTest, WhatNoServerSendsOrTheServerLeavingEndsItWithItsR
 
 TEST(HeadlessConnection, SaysWhyItCannotConnect) {
     std::string error;
-    EXPECT_FALSE(HeadlessConnection::Open("127.0.0.1", 1, 2s, error));
+    const sockettest::LoopbackListener deaf(AF_INET, false);  // bound, refusing connections
+    EXPECT_FALSE(HeadlessConnection::Open("127.0.0.1", deaf.Port(), 2s, error));
     EXPECT_EQ(error, "Connection refused");
     EXPECT_FALSE(HeadlessConnection::Open("no-such-host.invalid", 17481, 2s, error));
     EXPECT_FALSE(error.empty());

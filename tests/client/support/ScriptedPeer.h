@@ -2,9 +2,7 @@
 // accepts the client's one connection and exchanges raw bytes with it.
 #pragma once
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -15,32 +13,25 @@
 #include <string_view>
 
 #include "net/MessageBuffer.h"
+#include "tests/platform/LoopbackListener.h"
 
 namespace testsupport {
 
 class ScriptedPeer {
 public:
     ScriptedPeer() {  // listens on 127.0.0.1, a free port
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        if (listen_ < 0 || ::bind(listen_, reinterpret_cast<sockaddr*>(&addr), len) != 0 || ::listen(listen_, 8) != 0 ||
-            ::getsockname(listen_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-            throw std::runtime_error("ScriptedPeer: cannot listen");
-        port_ = ntohs(addr.sin_port);
-        ::fcntl(listen_, F_SETFL, O_NONBLOCK);
+        if (listener_.Port() == 0) throw std::runtime_error("ScriptedPeer: cannot listen");
+        ::fcntl(listener_.Native(), F_SETFL, O_NONBLOCK);
     }
     ~ScriptedPeer() {
         if (conn_ >= 0) ::close(conn_);
-        ::close(listen_);
     }
-    ScriptedPeer(const ScriptedPeer&) = delete;
-    ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 
-    std::uint16_t Port() const { return port_; }
+    std::uint16_t Port() const { return listener_.Port(); }
     // Whether the client has connected; accepts it when it is waiting.
-    bool Accept() { return conn_ >= 0 || (conn_ = ::accept4(listen_, nullptr, nullptr, SOCK_NONBLOCK)) >= 0; }
+    bool Accept() {
+        return conn_ >= 0 || (conn_ = ::accept4(listener_.Native(), nullptr, nullptr, SOCK_NONBLOCK)) >= 0;
+    }
 
     void Send(const MessageBuffer& message) { SendBytes(message.Bytes()); }
     void SendBytes(std::string_view bytes) {
@@ -71,14 +62,13 @@ public:
     // next) and of the connection: a peer that stops reading then fills up
     // after a few kilobytes.
     void SetReceiveBuffer(int bytes) {
-        for (const int fd : {listen_, conn_})
+        for (const int fd : {listener_.Native(), conn_})
             if (fd >= 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
     }
 
 private:
-    int listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockettest::LoopbackListener listener_{AF_INET};
     int conn_ = -1;
-    std::uint16_t port_ = 0;
     std::string buffered_;
 };
 
