@@ -46,15 +46,11 @@ TEST_F(AllocationTest, AGapIsReportedOncePerLaterBellAndNoBellAtAllIsAGapToo) {
     EXPECT_EQ(Tally({}).gapMessages, 1);
 }
 
-TEST_F(AllocationTest, WhoeverOpensTheDialogConductsAndToldTheServerOnce) {
+TEST_F(AllocationTest, WhoeverOpensTheDialogConductsAndOkRewritesEveryRecordInNameOrder) {
     Info(6, "Ann", "12");
     session.AppointSelf();
-    session.AppointSelf();
+    session.AppointSelf();  // told the server once
     EXPECT_EQ(SentRecords(), (std::vector<wire::RingerInfo>{{6, "Ann", "12", true}}));
-}
-
-TEST_F(AllocationTest, OkRewritesEveryRecordAndSendsThemInNameOrder) {
-    session.AppointSelf();
     sent.messages.clear();
     const AllocationResult allocation = Tally({"Ben", "Ann", "ben"});
     Info(6, "Zed", "4");  // arrived while the dialog was open

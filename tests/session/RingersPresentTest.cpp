@@ -28,7 +28,15 @@ TEST_F(SessionTest, NewcomersGetARowAndOnlyThoseWhoRingOrConductMoveBells) {
     EXPECT_EQ(session.bellCount, 8);  // taken, though nothing moved
     EXPECT_EQ(SlotOf(7), nullptr);
 
-    EXPECT_TRUE(Info(8, "Di", "", true).laidOut);  // a conductor may change who calls
+    const RingerChange di = Info(8, "Di", "", true);
+    EXPECT_TRUE(di.laidOut);  // a conductor may change who calls
+
+    // The user's own record, made before the server named the user, gets its row.
+    session.LayOutBells();  // asks for the user's bells: an empty record without a row
+    EXPECT_EQ(session.ringers.FindRinger("Ann")->itemId, 0);
+    const RingerChange own = Info(8, "Ann", "2");
+    EXPECT_EQ(own.row, Row::Added);
+    EXPECT_EQ(own.itemId, di.itemId + 1);
 }
 
 TEST_F(SessionTest, AnUpdateRewritesTheRecordKeepsItsStatisticsAndAlwaysLaysOut) {
@@ -45,15 +53,6 @@ TEST_F(SessionTest, AnUpdateRewritesTheRecordKeepsItsStatisticsAndAlwaysLaysOut)
     // The slots of the new bells name Ben; the old ones keep the name.
     EXPECT_EQ(SlotOf(5)->ringerName, "Ben");
     EXPECT_EQ(SlotOf(3)->ringerName, "Ben");
-}
-
-TEST_F(SessionTest, TheUsersOwnRecordMadeBeforeTheServerNamedTheUserGetsItsRow) {
-    Enter("Ann", 6, {{"Ben", "1"}});
-    session.LayOutBells();  // asks for the user's bells: an empty record without a row
-    EXPECT_EQ(session.ringers.FindRinger("Ann")->itemId, 0);
-    const RingerChange own = Info(6, "Ann", "2");
-    EXPECT_EQ(own.row, Row::Added);
-    EXPECT_EQ(own.itemId, 2);
 }
 
 TEST_F(SessionTest, ALeavingRingerTakesTheRowAndMovesBellsOnlyIfTheyRangOrConducted) {
