@@ -53,8 +53,7 @@ protected:
             ASSERT_TRUE(sound) << path << " is missing or malformed";
             samples_[label].assign(sound->samples.begin(), sound->samples.end());
             // The strongest partial soon after the blow, when the clang is over.
-            const soundtest::WindowedSpan early(samples_[label], kRate / 20, 16384, kRate);
-            nominals_[label] = early.StrongestPartialHz(50, 4000);
+            nominals_[label] = soundtest::StrongestPartialHz(samples_[label], kRate / 20, 16384, kRate, 50, 4000);
         }
     }
     static void TearDownTestSuite() { std::filesystem::remove_all(dir_); }

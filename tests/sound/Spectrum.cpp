@@ -32,23 +32,13 @@ void Fft(std::vector<std::complex<double>>& a) {
     }
 }
 
-}  // namespace
-
-WindowedSpan::WindowedSpan(const std::vector<double>& samples, std::size_t begin, std::size_t count, int rate)
-    : windowed_(count), rate_(rate) {
-    for (std::size_t n = 0; n < count; ++n) {
-        const double hann =
-            0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(n) / static_cast<double>(count - 1));
-        windowed_[n] = samples.at(begin + n) * hann;
-    }
-}
-
-double WindowedSpan::MagnitudeAt(double hz) const {
-    // Goertzel's recurrence: one multiply-add per sample.
-    const double coefficient = 2 * std::cos(2 * std::numbers::pi * hz / rate_);
+// Magnitude of the windowed samples' spectrum at the frequency, by Goertzel's
+// recurrence: one multiply-add per sample.
+double MagnitudeAt(const std::vector<double>& windowed, int rate, double hz) {
+    const double coefficient = 2 * std::cos(2 * std::numbers::pi * hz / rate);
     double previous = 0;
     double beforePrevious = 0;
-    for (double sample : windowed_) {
+    for (double sample : windowed) {
         const double current = sample + coefficient * previous - beforePrevious;
         beforePrevious = previous;
         previous = current;
@@ -57,14 +47,23 @@ double WindowedSpan::MagnitudeAt(double hz) const {
         std::max(0.0, previous * previous + beforePrevious * beforePrevious - coefficient * previous * beforePrevious));
 }
 
-double WindowedSpan::StrongestPartialHz(double minHz, double maxHz) const {
+}  // namespace
+
+double StrongestPartialHz(const std::vector<double>& samples, std::size_t begin, std::size_t count, int rate,
+                          double minHz, double maxHz) {
+    std::vector<double> windowed(count);
+    for (std::size_t n = 0; n < count; ++n) {
+        const double hann =
+            0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(n) / static_cast<double>(count - 1));
+        windowed[n] = samples.at(begin + n) * hann;
+    }
     std::size_t size = 1;
-    while (size < 4 * windowed_.size()) size <<= 1;
-    std::vector<std::complex<double>> spectrum(windowed_.begin(), windowed_.end());
+    while (size < 4 * count) size <<= 1;
+    std::vector<std::complex<double>> spectrum(windowed.begin(), windowed.end());
     spectrum.resize(size);
     Fft(spectrum);
 
-    const double binHz = static_cast<double>(rate_) / static_cast<double>(size);
+    const double binHz = static_cast<double>(rate) / static_cast<double>(size);
     std::size_t best = static_cast<std::size_t>(minHz / binHz);
     for (std::size_t k = best; k <= static_cast<std::size_t>(maxHz / binHz); ++k) {
         if (std::abs(spectrum[k]) > std::abs(spectrum[best])) best = k;
@@ -77,7 +76,7 @@ double WindowedSpan::StrongestPartialHz(double minHz, double maxHz) const {
     for (int i = 0; i < 40; ++i) {
         const double a = high - ratio * (high - low);
         const double b = low + ratio * (high - low);
-        if (MagnitudeAt(a) > MagnitudeAt(b)) {
+        if (MagnitudeAt(windowed, rate, a) > MagnitudeAt(windowed, rate, b)) {
             high = b;
         } else {
             low = a;
