@@ -12,6 +12,7 @@
 
 #include "net/HeadlessConnection.h"
 #include "tests/client/support/ScriptedPeer.h"
+#include "tests/platform/LoopbackListener.h"
 
 namespace {
 
