@@ -128,7 +128,10 @@ public:
     // robot its own; true once the listener has heard the robot's record back.
     bool Allocate(int bells, const std::string& people, const std::string& robot, const std::string& robotBells);
     // Rings the plan in real time and returns what the listener heard,
-    // waiting `tail` after the last row for the robot's last blows.
+    // waiting `tail` after the script's last action (a blow, a call, the
+    // conductor leaving) for the robot's last blows. A script that ends
+    // early, as with the conductor leaving, needs a tail that covers the
+    // rows the robot still rings.
     BandRun Ring(const BandPlan& plan, Millis tail = Millis(1500));
 
     TestClient& Conductor() { return conductor_; }
