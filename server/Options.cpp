@@ -26,6 +26,8 @@ constexpr IntFlag kIntFlags[] = {
     {"--chat-burst", &Options::chatBurst, 1, 100000},
     {"--strike-rate", &Options::strikeRate, 0, 100000},
     {"--strike-burst", &Options::strikeBurst, 1, 1000000},
+    {"--balance-max-ms", &Options::balanceMaxMs, 0, 10000},
+    {"--balance-drift-ms", &Options::balanceDriftMs, 1, 1000000},
 };
 
 std::optional<int> ParseInt(std::string_view text, int min, int max) {
@@ -163,6 +165,16 @@ std::string UsageText() {
            "; 0 for no limit); more are dropped\n"
            "  --strike-burst N      ... of which this many at once (default " +
            d(defaults.strikeBurst) +
+           ")\n"
+           "  --balance-max-ms N    latency balancing: hold what goes to each ringer\n"
+           "                        so that all in a tower hear their own bell after\n"
+           "                        the slowest one's round trip, up to N ms; a ringer\n"
+           "                        slower than that is not held (default " +
+           d(defaults.balanceMaxMs) +
+           "; 0: off)\n"
+           "  --balance-drift-ms N  how many ms a second a ringer's hold may change\n"
+           "                        (default " +
+           d(defaults.balanceDriftMs) +
            ")\n"
            "  -q, --quiet           log warnings and errors only\n"
            "  -h, --help            show this help and exit\n"

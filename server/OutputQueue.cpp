@@ -14,13 +14,41 @@ constexpr std::size_t kListMargin = 16 * 1024;
 
 bool OutputQueue::Append(std::string_view bytes, std::size_t cap) {
     if (Size() + bytes.size() > cap) return false;
-    // Drop the sent front once it is the larger part, so appends stay amortised O(1).
-    if (sent_ > 0 && sent_ >= bytes_.size() / 2) {
-        bytes_.erase(0, sent_);
-        sent_ = 0;
-    }
+    Compact();
     bytes_.append(bytes);
+    if (firstMark_ < marks_.size()) marks_.back().end = bytes_.size();  // they go with the last held bytes
+    else released_ = bytes_.size();
     return true;
+}
+
+bool OutputQueue::Hold(std::string_view bytes, std::size_t cap, Clock::TimePoint until) {
+    if (Size() + bytes.size() > cap) return false;
+    Compact();
+    bytes_.append(bytes);
+    const auto last = HeldUntil();
+    if (last && *last >= until) marks_.back().end = bytes_.size();
+    else marks_.push_back({until, bytes_.size()});
+    return true;
+}
+
+std::optional<Clock::TimePoint> OutputQueue::HeldUntil() const {
+    if (firstMark_ == marks_.size()) return std::nullopt;
+    return marks_.back().until;
+}
+
+std::optional<Clock::TimePoint> OutputQueue::NextRelease() const {
+    if (firstMark_ == marks_.size()) return std::nullopt;
+    return marks_[firstMark_].until;
+}
+
+bool OutputQueue::Release(Clock::TimePoint now) {
+    const std::size_t before = released_;
+    while (firstMark_ < marks_.size() && marks_[firstMark_].until <= now) released_ = marks_[firstMark_++].end;
+    if (firstMark_ == marks_.size()) {
+        marks_.clear();  // keeps its capacity for the next held bytes
+        firstMark_ = 0;
+    }
+    return released_ != before;
 }
 
 void OutputQueue::Consume(std::size_t n) {
@@ -28,6 +56,17 @@ void OutputQueue::Consume(std::size_t n) {
     if (sent_ < bytes_.size()) return;
     if (bytes_.capacity() > kKeptCapacity) std::string().swap(bytes_);
     else bytes_.clear();
+    sent_ = 0;
+    released_ = 0;
+}
+
+void OutputQueue::Compact() {
+    if (sent_ == 0 || sent_ < bytes_.size() / 2) return;
+    bytes_.erase(0, sent_);
+    released_ -= sent_;
+    marks_.erase(marks_.begin(), marks_.begin() + static_cast<std::ptrdiff_t>(firstMark_));
+    firstMark_ = 0;
+    for (Mark& mark : marks_) mark.end -= sent_;
     sent_ = 0;
 }
 

@@ -92,13 +92,14 @@ std::optional<std::string> TowerHall::Receive(ConnectionId id, std::string_view 
 
 void TowerHall::OnHello(ConnectionId id) {
     members_[id].greeted = true;
+    const auto now = BalanceNow();
     if (towers_.empty()) {
-        outbox_.Send(id, wire::Build(wire::TowerListEntry{}).Bytes());
+        Send(id, wire::Build(wire::TowerListEntry{}).Bytes(), now);
         return;
     }
     const auto count = static_cast<std::int16_t>(towers_.size());
     for (const auto& [name, tower] : towers_)
-        outbox_.Send(id, wire::Build(wire::TowerListEntry{count, name, tower.description}).Bytes());
+        Send(id, wire::Build(wire::TowerListEntry{count, name, tower.description}).Bytes(), now);
 }
 
 bool TowerHall::RefusedEntry(ConnectionId id, std::string_view action, std::string_view tower,
@@ -155,7 +156,7 @@ void TowerHall::Refuse(ConnectionId id, std::string_view action, std::string_vie
     ++counters_.refused;
     log_.Info(Tag(id) + " refused to " + std::string(action) + " tower " + Quoted(tower) + " for " + Quoted(ringer) +
               ": " + std::string(notice));
-    outbox_.Send(id, wire::Build(wire::ServerNotice{notice}).Bytes());
+    Send(id, wire::Build(wire::ServerNotice{notice}).Bytes(), BalanceNow());
 }
 
 void TowerHall::Enter(ConnectionId id, Tower& tower, std::string_view ringer) {
@@ -170,15 +171,15 @@ void TowerHall::Enter(ConnectionId id, Tower& tower, std::string_view ringer) {
 
     // The newcomer first learns the tower, then everyone in it, itself included;
     // everyone else learns of the newcomer.
-    outbox_.Send(id, wire::Build(wire::TowerEntered{tower.name}).Bytes());
+    const auto now = BalanceNow();
+    Send(id, wire::Build(wire::TowerEntered{tower.name}).Bytes(), now);
     for (const auto& [name, ringerId] : tower.ringers) {
         const Member& present = members_[ringerId];
-        outbox_.Send(id,
-                     wire::Build(wire::RingerInfo{tower.bellCount, name, present.bells, present.conductor}).Bytes());
+        Send(id, wire::Build(wire::RingerInfo{tower.bellCount, name, present.bells, present.conductor}).Bytes(), now);
     }
     const MessageBuffer arrival = wire::Build(wire::RingerInfo{tower.bellCount, member.name, {}, false});
     for (const ConnectionId other : tower.members)
-        if (other != id) outbox_.Send(other, arrival.Bytes());
+        if (other != id) Send(other, arrival.Bytes(), now);
 }
 
 void TowerHall::OnRingerInfo(ConnectionId id, const wire::RingerInfo& message) {
@@ -217,16 +218,28 @@ void TowerHall::OnRingerInfo(ConnectionId id, const wire::RingerInfo& message) {
 }
 
 void TowerHall::OnStrike(ConnectionId id, const wire::Strike& message) {
-    const Member& sender = members_[id];
+    Member& sender = members_[id];
     if (!sender.tower) return Drop(id, "Strike", "the sender is in no tower");
+    Tower& tower = *sender.tower;
     const unsigned bell = message.bell;
-    if (bell < 1 || bell > sender.tower->bellCount || !(sender.bellMask & (1u << bell)))
+    if (bell < 1 || bell > tower.bellCount || !(sender.bellMask & (1u << bell)))
         return Drop(id, "Strike", "a bell the sender does not ring");
-    if (!WithinRate(id, members_[id].strikes, limits_.strikes, "strikes")) return;
+    if (!WithinRate(id, sender.strikes, limits_.strikes, "strikes")) return;
+
+    // The ping was measured on the echo of the sender's last strike relayed.
+    const auto now = BalanceNow();
+    if (Balancing() && message.ping &&
+        sender.roundTrip.Report(static_cast<std::int16_t>(*message.ping), limits_.balanceCap))
+        AimHolds(tower, now);
 
     // Bell, stroke, sequence number and ping go out as they came: the striker
     // times its strikes by them. A strike fits in the buffer's own bytes.
-    Broadcast(*sender.tower, wire::Build(message).Bytes());
+    ++counters_.relayed;
+    const MessageBuffer relay = wire::Build(message);
+    for (const ConnectionId member : tower.members) {
+        const auto held = Send(member, relay.Bytes(), now);
+        if (member == id) sender.roundTrip.EchoHeld(held);
+    }
 }
 
 void TowerHall::OnChat(ConnectionId id, const wire::Chat& message) {
@@ -267,9 +280,28 @@ bool TowerHall::WithinRate(ConnectionId id, TokenBucket& bucket, const RateLimit
     return false;
 }
 
+Clock::Duration TowerHall::Send(ConnectionId to, std::string_view message, Clock::TimePoint now) {
+    const Member& member = members_[to];
+    const bool held = Balancing() && member.tower;
+    return outbox_.Send(to, message, held ? member.hold.At(now) : Clock::Duration{});
+}
+
 void TowerHall::Broadcast(const Tower& tower, std::string_view message) {
     ++counters_.relayed;
-    for (const ConnectionId id : tower.members) outbox_.Send(id, message);
+    const auto now = BalanceNow();
+    for (const ConnectionId id : tower.members) Send(id, message, now);
+}
+
+void TowerHall::AimHolds(const Tower& tower, Clock::TimePoint now) {
+    Clock::Duration slowest{};
+    for (const ConnectionId id : tower.members)
+        slowest = std::max(slowest, members_[id].roundTrip.Estimate().value_or(Clock::Duration::zero()));
+    for (const ConnectionId id : tower.members) {
+        Member& member = members_[id];
+        if (const auto roundTrip = member.roundTrip.Estimate())
+            member.hold.Aim(slowest - *roundTrip, limits_.balanceDriftPerSecond, now);
+        else member.hold.Set({}, now);
+    }
 }
 
 void TowerHall::Disconnect(ConnectionId id) {
@@ -285,8 +317,11 @@ void TowerHall::Disconnect(ConnectionId id) {
                       " towers open)");
             towers_.erase(towers_.find(tower->name));
         } else {
+            // Without the slowest ringer the others' delay falls, gently.
+            const auto now = BalanceNow();
+            if (Balancing()) AimHolds(*tower, now);
             const MessageBuffer left = wire::Build(wire::RingerLeft{member.name});
-            for (const ConnectionId other : tower->members) outbox_.Send(other, left.Bytes());
+            for (const ConnectionId other : tower->members) Send(other, left.Bytes(), now);
         }
     }
     member = Member{};

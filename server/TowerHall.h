@@ -13,8 +13,10 @@
 
 #include "net/Messages.h"
 #include "server/Clock.h"
+#include "server/GradualValue.h"
 #include "server/Log.h"
 #include "server/LogDigest.h"
+#include "server/RoundTrip.h"
 #include "server/TokenBucket.h"
 
 namespace server {
@@ -30,7 +32,10 @@ std::string ConnectionTag(std::uint64_t number);
 // Where the hall's answers and relays go. Send must not call back into the hall.
 class Outbox {
 public:
-    virtual void Send(ConnectionId to, std::string_view message) = 0;
+    // Queues `message` for `to`, to go out `hold` from now, or later when
+    // output queued for `to` before it goes later: a connection's messages
+    // never overtake each other. Returns how long the message waits.
+    virtual Clock::Duration Send(ConnectionId to, std::string_view message, Clock::Duration hold) = 0;
 
 protected:
     ~Outbox() = default;
@@ -44,6 +49,13 @@ struct HallLimits {
     // records (bell allocations) have a bucket of their own at the strikes' rate.
     RateLimit lines{5, 20};
     RateLimit strikes{100, 200};
+    // Latency balancing: what goes to each member of a tower is held so that
+    // all hear their own strikes after the slowest one's round trip, for
+    // round trips up to this; 0: off.
+    Clock::Duration balanceCap{};
+    // How fast a hold may change: slowly enough that a ringer hears their own
+    // bell drift rather than jump.
+    Clock::Duration balanceDriftPerSecond = std::chrono::milliseconds(2);
 };
 
 struct HallCounters {
@@ -99,6 +111,10 @@ private:
         TokenBucket lines;  // chat and calls
         TokenBucket strikes;
         TokenBucket records;
+        // While balancing: what goes to this member is held for the slowest
+        // member's round trip less this one's, a hold that changes gently.
+        RoundTrip roundTrip;
+        GradualValue hold;
     };
 
     struct Tower {
@@ -129,7 +145,15 @@ private:
     // burst) logged when the message has come too soon and must be dropped.
     bool WithinRate(ConnectionId id, TokenBucket& bucket, const RateLimit& limit, const char* what);
     std::string Tag(ConnectionId id) const { return ConnectionTag(members_[id].number); }
+    bool Balancing() const { return limits_.balanceCap > Clock::Duration::zero(); }
+    // The time holds are reckoned at: only read while balancing.
+    Clock::TimePoint BalanceNow() const { return Balancing() ? clock_.Now() : Clock::TimePoint{}; }
+    // Sends to one connection, held by its hold; returns how long it waits.
+    Clock::Duration Send(ConnectionId to, std::string_view message, Clock::TimePoint now);
     void Broadcast(const Tower& tower, std::string_view message);
+    // Aims every member's hold at the slowest member's round trip less its
+    // own; a member whose round trip is not known (or beyond the cap) is not held.
+    void AimHolds(const Tower& tower, Clock::TimePoint now);
 
     Outbox& outbox_;
     Log& log_;

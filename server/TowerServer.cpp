@@ -91,7 +91,9 @@ TowerServer::TowerServer(const Options& options, Log& log)
             HallLimits{options.maxTowers,
                        options.maxRingers,
                        {options.chatRate, options.chatBurst},
-                       {options.strikeRate, options.strikeBurst}}),
+                       {options.strikeRate, options.strikeBurst},
+                       std::chrono::milliseconds(options.balanceMaxMs),
+                       std::chrono::milliseconds(options.balanceDriftMs)}),
       readBuffer_(kReadBlock) {
     if (outputCap_ != static_cast<std::size_t>(options.outputCapKib) * 1024)
         log_.Info("output cap raised to " + std::to_string(outputCap_ / 1024) + " KiB so that a list of " +
@@ -266,16 +268,37 @@ void TowerServer::OnReadable(Connection& connection) {
     again();
 }
 
-void TowerServer::Send(ConnectionId to, std::string_view message) {
-    if (Connection* connection = to < slots_.size() ? slots_[to].connection.get() : nullptr)
-        Queue(*connection, message);
+Clock::Duration TowerServer::Send(ConnectionId to, std::string_view message, Clock::Duration hold) {
+    Connection* connection = to < slots_.size() ? slots_[to].connection.get() : nullptr;
+    return connection ? Queue(*connection, message, hold) : hold;
 }
 
-void TowerServer::Queue(Connection& connection, std::string_view bytes) {
-    if (connection.doomed) return;
-    if (!connection.output.Append(bytes, outputCap_))
-        return Doom(connection, "too slow: more than " + std::to_string(outputCap_ / 1024) + " KiB waiting unread",
-                    LogEvent::TooSlow, true);
+Clock::Duration TowerServer::Queue(Connection& connection, std::string_view bytes, Clock::Duration hold) {
+    if (connection.doomed) return hold;
+    OutputQueue& output = connection.output;
+    const auto tooSlow = [&] {
+        Doom(connection, "too slow: more than " + std::to_string(outputCap_ / 1024) + " KiB waiting unread",
+             LogEvent::TooSlow, true);
+    };
+    // Nothing held and nothing to hold, as always with balancing off: no clock needed.
+    const auto heldUntil = output.HeldUntil();
+    if (hold <= Clock::Duration::zero() && !heldUntil) {
+        if (!output.Append(bytes, outputCap_)) tooSlow();
+        else ScheduleFlush(connection);
+        return {};
+    }
+    const auto now = clock_.Now();
+    const auto until = std::max(now + hold, heldUntil.value_or(now));
+    if (!output.Hold(bytes, outputCap_, until)) {
+        tooSlow();
+        return hold;
+    }
+    // One release is scheduled at a time per connection: the first held bytes'.
+    if (!heldUntil) AddDeadline(connection, Deadline::Kind::Release, until);
+    return until - now;
+}
+
+void TowerServer::ScheduleFlush(Connection& connection) {
     if (connection.flushQueued || connection.writeWaiting) return;
     connection.flushQueued = true;
     toFlush_.push_back(connection.id);
@@ -293,8 +316,9 @@ void TowerServer::FlushAll() {
 }
 
 void TowerServer::Write(Connection& connection) {
-    while (!connection.output.Empty()) {
+    for (;;) {
         const std::string_view pending = connection.output.Pending();
+        if (pending.empty()) break;
         asio::error_code ec;
         const std::size_t n = connection.socket.write_some(asio::buffer(pending.data(), pending.size()), ec);
         if (WouldBlock(ec)) return WaitWritable(connection);
@@ -354,9 +378,15 @@ void TowerServer::OnDeadlines() {
         deadlines_.pop();
         Connection* connection = Find(deadline.id, deadline.generation);
         if (!connection || connection->doomed) continue;
-        if (deadline.kind == Deadline::Kind::Linger) {
-            Doom(*connection, "turned away");
+        switch (deadline.kind) {
+        case Deadline::Kind::Release:
+            if (connection->output.Release(now)) ScheduleFlush(*connection);
+            // The timer is armed for the earliest deadline once all due ones are done.
+            if (const auto next = connection->output.NextRelease())
+                deadlines_.push(Deadline{*next, deadline.id, deadline.generation, Deadline::Kind::Release});
             continue;
+        case Deadline::Kind::Linger: Doom(*connection, "turned away"); continue;
+        case Deadline::Kind::Lobby: break;
         }
         if (!connection->admitted) continue;
         switch (connection->gate.Check(hall_, now)) {

@@ -2,8 +2,9 @@
 // sockets. It reads whatever a connection has sent, cuts it into messages for
 // the TowerHall, and before it turns to the next connection sends what the
 // hall queued, gathering everything one read produced for a connection into
-// one write. It also keeps the doors: connections beyond the limits are
-// turned away with a notice, and those that linger without joining are shown out.
+// one write; what the hall asked to hold goes out when its time comes. It
+// also keeps the doors: connections beyond the limits are turned away with a
+// notice, and those that linger without joining are shown out.
 #pragma once
 
 #include <chrono>
@@ -61,8 +62,9 @@ private:
     };
     struct Deadline {
         enum class Kind {
-            Lobby,   // the connection's gate may find it late with its Hello or for a tower
-            Linger,  // a turned-away connection has had time to read its notice
+            Lobby,    // the connection's gate may find it late with its Hello or for a tower
+            Linger,   // a turned-away connection has had time to read its notice
+            Release,  // held output is due to go
         };
         Clock::TimePoint at;
         ConnectionId id;
@@ -71,7 +73,7 @@ private:
         bool operator>(const Deadline& other) const { return at > other.at; }
     };
 
-    void Send(ConnectionId to, std::string_view message) override;
+    Clock::Duration Send(ConnectionId to, std::string_view message, Clock::Duration hold) override;
 
     void Accept();
     void WaitSignal();
@@ -85,7 +87,11 @@ private:
 
     void WaitReadable(Connection& connection);
     void OnReadable(Connection& connection);
-    void Queue(Connection& connection, std::string_view bytes);
+    // Queues `bytes` to go out `hold` from now, or with what is held before
+    // them if that goes later; returns how long they wait. A connection whose
+    // output grows beyond the cap is doomed (it stays valid until Settle).
+    Clock::Duration Queue(Connection& connection, std::string_view bytes, Clock::Duration hold = {});
+    void ScheduleFlush(Connection& connection);
     void FlushAll();
     void Write(Connection& connection);
     void WaitWritable(Connection& connection);

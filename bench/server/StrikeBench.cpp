@@ -25,9 +25,11 @@ constexpr int kStrikesPerTurn = 64;  // the output queues are drained after this
 // Queues every message the hall sends, as the server does, per connection.
 class QueueOutbox final : public server::Outbox {
 public:
-    void Send(server::ConnectionId to, std::string_view message) override {
+    server::Clock::Duration Send(server::ConnectionId to, std::string_view message,
+                                 server::Clock::Duration /*hold: balancing is off*/) override {
         if (to >= queues.size()) queues.resize(to + 1);
         queues[to].Append(message, kOutputCap);
+        return {};
     }
     void Drain() {
         for (auto& queue : queues) queue.Consume(queue.Size());

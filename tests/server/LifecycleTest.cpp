@@ -174,9 +174,10 @@ TEST_F(Lifecycle, TheLogStampsEachEventWithUtcTimeAndQuietKeepsOnlyWarnings) {
 TEST(ServerCommandLine, HelpVersionAndBadOptions) {
     const auto help = testsupport::RunProgram(TOLMER_SERVER_BINARY, {"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* flag : {"--port", "--bind", "--max-connections", "--max-per-address", "--max-towers",
-                             "--max-ringers", "--output-cap-kib", "--hello-timeout", "--join-timeout", "--chat-rate",
-                             "--chat-burst", "--strike-rate", "--strike-burst", "--quiet", "--version"})
+    for (const char* flag :
+         {"--port", "--bind", "--max-connections", "--max-per-address", "--max-towers", "--max-ringers",
+          "--output-cap-kib", "--hello-timeout", "--join-timeout", "--chat-rate", "--chat-burst", "--strike-rate",
+          "--strike-burst", "--balance-max-ms", "--balance-drift-ms", "--quiet", "--version"})
         EXPECT_NE(help.out.find(flag), std::string::npos) << flag;
 
     const auto version = testsupport::RunProgram(TOLMER_SERVER_BINARY, {"--version"});
