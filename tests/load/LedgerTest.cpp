@@ -1,9 +1,11 @@
 // The load tool's accounting on its own: what counts as lost, repeated,
-// reordered or unknown, and how latencies are split and ranked.
+// reordered or unknown, how latencies are split and ranked, and what a run
+// with link delays says of latency balancing.
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "tools/load/BalanceLog.h"
 #include "tools/load/Ledger.h"
 #include "tools/load/Percentiles.h"
 
@@ -80,6 +82,38 @@ TEST(Percentiles, RankByNearestRankAndReportMicroseconds) {
     EXPECT_DOUBLE_EQ(load::Summarize(one).p999Us, 2.5);
     std::vector<std::uint32_t> none;
     EXPECT_EQ(load::Summarize(none).count, 0u);
+}
+
+TEST(BalanceLog, OwnDelaysAgainstTheSlowestLinkAndListenersDisagreeingOnGaps) {
+    constexpr std::uint64_t kMs = 1'000'000;
+    // Ringers 0 and 1 on links of 10 ms, ringer 2 on 80 ms; measured from 1 s on.
+    load::BalanceLog log(1, {10, 10, 80}, 1000 * kMs);
+    log.Sent(0, 0, 1, 500 * kMs);  // before the settling time: not measured
+    for (int receiver = 0; receiver < 3; ++receiver) log.Arrived(0, receiver, 0, 1, 510 * kMs);
+
+    // Strikes at 2 s, 3 s and 4 s by ringers 0, 1 and 2, who hear their own
+    // after 80, 82 and 81 ms; each listener hears each strike at its own time.
+    const std::uint64_t struck[] = {2000 * kMs, 3000 * kMs, 4000 * kMs};
+    const int senders[] = {0, 1, 2};
+    const std::uint64_t heard[3][3] = {{80, 90, 95}, {50, 82, 60}, {70, 78, 81}};  // [strike][receiver], ms after it
+    for (int strike = 0; strike < 3; ++strike) {
+        const auto sequence = static_cast<std::uint16_t>(strike == 0 ? 2 : 1);
+        log.Sent(0, senders[strike], sequence, struck[strike]);
+        for (int receiver = 0; receiver < 3; ++receiver)
+            log.Arrived(0, receiver, senders[strike], sequence, struck[strike] + heard[strike][receiver] * kMs);
+    }
+    log.Arrived(0, 0, 0, 9, 5000 * kMs);  // a strike nobody sent is ignored
+
+    const auto summary = log.Summarize();
+    EXPECT_EQ(summary.strikes, 3u);
+    EXPECT_EQ(summary.ownMedianMs, std::vector<double>({80, 82, 81}));
+    EXPECT_DOUBLE_EQ(summary.delayMs, 81);  // the ringer on the slowest link
+    EXPECT_DOUBLE_EQ(summary.spreadMs, 2);
+    EXPECT_DOUBLE_EQ(summary.ownOffP99Ms, 1);
+    // Gaps 1000+{-30,-8,-35} ms, then 1000+{20,-4,21} ms.
+    EXPECT_EQ(summary.gaps, 2u);
+    EXPECT_DOUBLE_EQ(summary.gapDisagreementP50Us, 25'000);
+    EXPECT_DOUBLE_EQ(summary.gapDisagreementMaxUs, 27'000);
 }
 
 }  // namespace

@@ -27,6 +27,14 @@ const char* const kUsage =
     "  --setup-timeout S  seconds allowed for every ringer to get its bell (default 120)\n"
     "  --server-pid PID   report this process's CPU time and memory\n"
     "  --seed N           seed of the strike timing (default 1)\n"
+    "  --link UP,DOWN     milliseconds added to a ringer's link on the way to the\n"
+    "                     relay and back; given several times, ringer r of each\n"
+    "                     tower is on the (r mod count)-th link. With links the\n"
+    "                     run also reports latency balancing: when each ringer\n"
+    "                     hears their own strikes, and how far listeners differ\n"
+    "                     on the gap between two strikes\n"
+    "  --settle S         seconds of striking before those figures are taken\n"
+    "                     (default 0), for the relay's estimates to settle\n"
     "Exit status: 0 when every delivery came once and in order, 1 on any loss,\n"
     "duplicate, reordering or unknown strike, 2 when the run could not be made.\n";
 
@@ -60,6 +68,17 @@ bool ParseNumber(std::string_view text, double& out) {
     return !copy.empty() && end == copy.c_str() + copy.size();
 }
 
+bool ParseLink(std::string_view text, std::vector<Link>& links) {
+    const auto comma = text.find(',');
+    Link link;
+    if (comma == std::string_view::npos || !ParseNumber(text.substr(0, comma), link.upMs) ||
+        !ParseNumber(text.substr(comma + 1), link.downMs))
+        return false;
+    if (!(link.upMs >= 0 && link.upMs <= 10000 && link.downMs >= 0 && link.downMs <= 10000)) return false;
+    links.push_back(link);
+    return true;
+}
+
 bool ParseBackend(std::string_view text, BackendKind& out) {
     for (auto kind : {BackendKind::Tolmer, BackendKind::Redis, BackendKind::Floor}) {
         if (text == BackendName(kind)) {
@@ -82,6 +101,8 @@ std::string CheckRanges(const LoadOptions& o) {
     if (o.serverPid < 0) return "--server-pid must be a process id";
     if (o.sources < 1 || o.sources > 254) return "--sources must be 1 to 254";
     if (o.sources > 1 && !o.host.starts_with("127.")) return "--sources needs a loopback --host (127.x.x.x)";
+    if (o.links.size() > static_cast<std::size_t>(o.ringers)) return "more --link than --ringers";
+    if (!(o.settle >= 0 && o.settle < o.duration)) return "--settle must be at least 0 and below --duration";
     return {};
 }
 
@@ -115,6 +136,8 @@ ParseResult ParseOptions(int argc, const char* const* argv, LoadOptions& options
         else if (flag == "--setup-timeout") ok = ParseNumber(value, options.setupTimeout);
         else if (flag == "--server-pid") ok = ParseNumber(value, options.serverPid);
         else if (flag == "--seed") ok = ParseNumber(value, options.seed);
+        else if (flag == "--link") ok = ParseLink(value, options.links);
+        else if (flag == "--settle") ok = ParseNumber(value, options.settle);
         else {
             error = "unknown option " + std::string(flag);
             return ParseResult::Error;

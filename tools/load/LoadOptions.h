@@ -2,12 +2,21 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace load {
 
 enum class BackendKind { Tolmer, Redis, Floor };
 
 const char* BackendName(BackendKind kind);
+
+// Delay added to a ringer's connection in each direction, in the tool's own
+// queues (the kernel adds none on loopback).
+struct Link {
+    double upMs = 0;
+    double downMs = 0;
+    double RoundTripMs() const { return upMs + downMs; }
+};
 
 struct LoadOptions {
     BackendKind backend = BackendKind::Tolmer;
@@ -23,6 +32,8 @@ struct LoadOptions {
     double setupTimeout = 120;
     int serverPid = 0;  // whose CPU and memory to report; 0: none
     unsigned seed = 1;
+    std::vector<Link> links;  // ringer r of each tower is on links[r % size]; none: no delay
+    double settle = 0;        // seconds of striking before the balance figures are taken
 };
 
 enum class ParseResult { Run, Help, Error };

@@ -13,13 +13,16 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <queue>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "net/Wire.h"
+#include "tools/load/LinkDelays.h"
 #include "tools/load/SourceAddress.h"
+#include "tools/load/StampedReceive.h"
 
 namespace load {
 
@@ -38,6 +41,7 @@ constexpr int kMaxPingMs = 32766;
 constexpr std::size_t kTopUpBytes = 512;
 
 std::uint64_t ToNs(double seconds) { return static_cast<std::uint64_t>(seconds * 1e9); }
+std::uint64_t MsToNs(double ms) { return static_cast<std::uint64_t>(ms * 1e6); }
 double ToSeconds(std::uint64_t ns) { return static_cast<double>(ns) / 1e9; }
 
 class Driver final : public ClientEvents {
@@ -59,6 +63,7 @@ public:
         }
         enteredCount_.assign(static_cast<std::size_t>(options.towers), 0);
         belledCount_.assign(static_cast<std::size_t>(options.towers), 0);
+        if (!options.links.empty()) links_.emplace(clients_.size());
     }
 
     ~Driver() {
@@ -88,6 +93,7 @@ public:
         result.faults = ledger_.Tally();
         result.echo = Summarize(ledger_.EchoNs());
         result.fanOut = Summarize(ledger_.FanOutNs());
+        if (balance_) result.balance = balance_->Summarize();
         return result;
     }
 
@@ -99,8 +105,7 @@ public:
         if (++enteredCount_[static_cast<std::size_t>(client.tower)] < options_.ringers) return;
         if (backend_.AllocatesBells()) {
             auto& leader = At(client.tower, 0);
-            backend_.Allocate(leader, options_.ringers, leader.out);
-            Flush(leader);
+            Transmit(leader, [&](ByteQueue& out) { backend_.Allocate(leader, options_.ringers, out); });
             return;
         }
         for (int ringer = 0; ringer < options_.ringers; ++ringer) OnBellAllocated(At(client.tower, ringer));
@@ -121,6 +126,7 @@ public:
         const int sender = hasSequence ? fields->bell - 1 : -1;
         const auto sequence = hasSequence ? *fields->sequence : 0;
         const auto latencyNs = ledger_.Arrive(client.tower, client.ringer, sender, sequence, arrivalNs_);
+        if (balance_ && latencyNs >= 0) balance_->Arrived(client.tower, client.ringer, sender, sequence, arrivalNs_);
         if (sender == client.ringer && latencyNs >= 0) {
             const auto ms = std::lround(static_cast<double>(latencyNs) / 1e6);
             client.pingMs = static_cast<std::uint16_t>(std::clamp<long>(ms, 1, kMaxPingMs));
@@ -176,6 +182,12 @@ private:
         std::uniform_real_distribution<double> jitter(-options_.jitter, options_.jitter);
         const auto start = NowNs() + kStartDelayNs;
         const auto end = start + ToNs(options_.duration);
+        if (!options_.links.empty()) {
+            std::vector<double> roundTrips;
+            for (int ringer = 0; ringer < options_.ringers; ++ringer)
+                roundTrips.push_back(LinkOf(ringer).RoundTripMs());
+            balance_.emplace(options_.towers, std::move(roundTrips), start + ToNs(options_.settle));
+        }
         for (std::uint32_t index = 0; index < clients_.size(); ++index) {
             const auto first = start + static_cast<std::uint64_t>(phase(random_) * periodNs);
             if (first < end) due.emplace(first, index);
@@ -207,10 +219,51 @@ private:
     void SendStrike(Client& client) {
         const auto sequence = ledger_.Send(client.tower, client.ringer, NowNs());
         client.stroke = client.stroke ? 0 : 1;  // a bell rings handstroke and backstroke in turn
-        backend_.Strike(client, {static_cast<std::uint16_t>(client.ringer + 1), client.stroke, sequence, client.pingMs},
-                        client.out);
+        const wire::Strike strike{static_cast<std::uint16_t>(client.ringer + 1), client.stroke, sequence,
+                                  client.pingMs};
+        Transmit(
+            client, [&](ByteQueue& out) { backend_.Strike(client, strike, out); }, sequence);
         client.pingMs = 0;
-        Flush(client);
+    }
+
+    Link LinkOf(int ringer) const {
+        const auto& links = options_.links;
+        return links.empty() ? Link{} : links[static_cast<std::size_t>(ringer) % links.size()];
+    }
+    std::uint32_t IndexOf(const Client& client) const { return static_cast<std::uint32_t>(&client - clients_.data()); }
+
+    // `write` puts what the ringer sends next on its link: into the socket's
+    // queue at once, or after the link's delay.
+    template <typename Write>
+    void Transmit(Client& client, Write write, std::optional<std::uint16_t> strike = std::nullopt) {
+        const double upMs = LinkOf(client.ringer).upMs;
+        if (upMs <= 0) {
+            if (balance_ && strike) balance_->Sent(client.tower, client.ringer, *strike, NowNs());
+            write(client.out);
+            return Flush(client);
+        }
+        ByteQueue staged;
+        write(staged);
+        links_->SendUp(IndexOf(client), {NowNs() + MsToNs(upMs), std::string(staged.View()), strike});
+    }
+
+    // Hands on what has come to the end of a link by now.
+    void ReleaseLinks() {
+        if (!links_) return;
+        const auto now = NowNs();
+        const auto toRelay = [&](std::uint32_t index, const LinkDelays::Parcel& parcel) {
+            Client& client = clients_[index];
+            // Were the tool late to send it, the strike counts as struck that much later.
+            if (balance_ && parcel.strike)
+                balance_->Sent(client.tower, client.ringer, *parcel.strike, now - MsToNs(LinkOf(client.ringer).upMs));
+            client.out.Append(parcel.bytes);
+            Flush(client);
+        };
+        const auto fromRelay = [&](std::uint32_t index, const LinkDelays::Parcel& parcel) {
+            arrivalNs_ = parcel.at;  // when an ideal link would have brought it
+            Deliver(clients_[index], parcel.bytes);
+        };
+        links_->Deliver(now, toRelay, fromRelay, [this] { return failure_.empty(); });
     }
 
     void Connect(Client& client) {
@@ -221,6 +274,8 @@ private:
         }
         const int one = 1;
         setsockopt(client.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        if (links_ && !EnableReceiveStamps(client.fd))
+            return Fail(std::string("receive time stamps: ") + std::strerror(errno));
         if (options_.sources > 1) {
             const auto index = static_cast<int>(&client - clients_.data());
             if (auto problem = BindSource(client.fd, index, options_.sources); !problem.empty()) return Fail(problem);
@@ -236,12 +291,17 @@ private:
     }
 
     void Poll(std::uint64_t timeoutNs) {
+        if (const auto due = links_ ? links_->NextDue() : std::nullopt) {
+            const auto now = NowNs();
+            timeoutNs = std::min(timeoutNs, *due > now ? *due - now : 0);
+        }
         epoll_event events[1024];
         const timespec timeout{static_cast<time_t>(timeoutNs / 1'000'000'000u),
                                static_cast<long>(timeoutNs % 1'000'000'000u)};
         const int n = epoll_pwait2(epollFd_, events, 1024, &timeout, nullptr);
         if (n < 0 && errno != EINTR) Fail(std::string("epoll: ") + std::strerror(errno));
         for (int i = 0; i < n; ++i) Handle(clients_[events[i].data.u32], events[i].events);
+        ReleaseLinks();
     }
 
     void Handle(Client& client, std::uint32_t events) {
@@ -254,8 +314,7 @@ private:
                 return;
             }
             client.connected = true;
-            backend_.Enter(client, client.out);
-            Flush(client);
+            Transmit(client, [&](ByteQueue& out) { backend_.Enter(client, out); });
             return;
         }
         if (events & EPOLLOUT) Flush(client);
@@ -264,7 +323,10 @@ private:
 
     void Read(Client& client) {
         for (;;) {
-            const ssize_t n = recv(client.fd, block_, sizeof block_, 0);
+            // With links, arrival is when the kernel had the bytes (see StampedReceive.h).
+            std::uint64_t receivedNs = 0;
+            const ssize_t n = links_ ? ReceiveStamped(client.fd, block_, sizeof block_, receivedNs)
+                                     : recv(client.fd, block_, sizeof block_, 0);
             if (n == 0) {
                 OnFailure(client, "the relay closed the connection");
                 return;
@@ -274,21 +336,29 @@ private:
                     OnFailure(client, std::string("receive: ") + std::strerror(errno));
                 return;
             }
-            arrivalNs_ = NowNs();
-            std::string_view rest(block_, static_cast<std::size_t>(n));
-            // Complete a message left over from the last read a little at a
-            // time, so that the held bytes stay small on every connection...
-            while (!client.in.Empty() && !rest.empty() && failure_.empty()) {
-                const auto take = std::min(rest.size(), kTopUpBytes);
-                client.in.Append(rest.substr(0, take));
-                rest.remove_prefix(take);
-                client.in.Consume(backend_.Consume(client, client.in.View(), *this));
+            const std::string_view bytes(block_, static_cast<std::size_t>(n));
+            if (const double downMs = LinkOf(client.ringer).downMs; downMs > 0) {
+                links_->SendDown(IndexOf(client), {receivedNs + MsToNs(downMs), std::string(bytes), std::nullopt});
+            } else {
+                arrivalNs_ = links_ ? receivedNs : NowNs();
+                Deliver(client, bytes);
             }
-            // ...then read the rest where it lies and keep only its unfinished tail.
-            if (client.in.Empty() && failure_.empty())
-                client.in.Append(rest.substr(backend_.Consume(client, rest, *this)));
             if (!failure_.empty() || static_cast<std::size_t>(n) < sizeof block_) return;
         }
+    }
+
+    // The relay's bytes reach the ringer: the messages they complete are handled.
+    void Deliver(Client& client, std::string_view rest) {
+        // Complete a message left over from the last read a little at a
+        // time, so that the held bytes stay small on every connection...
+        while (!client.in.Empty() && !rest.empty() && failure_.empty()) {
+            const auto take = std::min(rest.size(), kTopUpBytes);
+            client.in.Append(rest.substr(0, take));
+            rest.remove_prefix(take);
+            client.in.Consume(backend_.Consume(client, client.in.View(), *this));
+        }
+        // ...then read the rest where it lies and keep only its unfinished tail.
+        if (client.in.Empty() && failure_.empty()) client.in.Append(rest.substr(backend_.Consume(client, rest, *this)));
     }
 
     void Flush(Client& client) {
@@ -322,6 +392,8 @@ private:
     int towersEntering_ = 0;
     int readyClients_ = 0;
     std::uint64_t arrivalNs_ = 0;
+    std::optional<LinkDelays> links_;
+    std::optional<BalanceLog> balance_;
     std::string failure_;
     char block_[16 * 1024];
 };

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 
 #include "tools/load/Backend.h"
+#include "tools/load/BalanceLog.h"
 #include "tools/load/Ledger.h"
 #include "tools/load/LoadOptions.h"
 #include "tools/load/Percentiles.h"
@@ -26,6 +28,7 @@ struct RunResult {
     ProcessSample toolBefore, toolAfter;      // around the striking
     ProcessSample serverIdle;                 // before the first connection
     ProcessSample serverBefore, serverAfter;  // around the striking
+    std::optional<BalanceSummary> balance;    // with link delays
 };
 
 // The run could not be made: refused connection, protocol error, time-out.
