@@ -4,6 +4,7 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "net/Messages.h"
@@ -295,7 +296,7 @@ Clock::Duration TowerServer::Queue(Connection& connection, std::string_view byte
     }
     // One release is scheduled at a time per connection: the first held bytes'.
     if (!heldUntil) AddDeadline(connection, Deadline::Kind::Release, until);
-    return until - now;
+    return std::max(until - now, Clock::Duration::zero());  // held bytes already due go with the next release
 }
 
 void TowerServer::ScheduleFlush(Connection& connection) {

@@ -94,6 +94,7 @@ public:
         result.echo = Summarize(ledger_.EchoNs());
         result.fanOut = Summarize(ledger_.FanOutNs());
         if (balance_) result.balance = balance_->Summarize();
+        result.linkLateness = Summarize(linkLatenessNs_);
         return result;
     }
 
@@ -251,7 +252,11 @@ private:
     void ReleaseLinks() {
         if (!links_) return;
         const auto now = NowNs();
+        const auto late = [&](const LinkDelays::Parcel& parcel) {
+            linkLatenessNs_.push_back(static_cast<std::uint32_t>(std::min<std::uint64_t>(now - parcel.at, UINT32_MAX)));
+        };
         const auto toRelay = [&](std::uint32_t index, const LinkDelays::Parcel& parcel) {
+            late(parcel);
             Client& client = clients_[index];
             // Were the tool late to send it, the strike counts as struck that much later.
             if (balance_ && parcel.strike)
@@ -260,6 +265,7 @@ private:
             Flush(client);
         };
         const auto fromRelay = [&](std::uint32_t index, const LinkDelays::Parcel& parcel) {
+            late(parcel);
             arrivalNs_ = parcel.at;  // when an ideal link would have brought it
             Deliver(clients_[index], parcel.bytes);
         };
@@ -393,6 +399,7 @@ private:
     int readyClients_ = 0;
     std::uint64_t arrivalNs_ = 0;
     std::optional<LinkDelays> links_;
+    std::vector<std::uint32_t> linkLatenessNs_;  // of every parcel the links passed on
     std::optional<BalanceLog> balance_;
     std::string failure_;
     char block_[16 * 1024];

@@ -29,6 +29,9 @@ struct RunResult {
     ProcessSample serverIdle;                 // before the first connection
     ProcessSample serverBefore, serverAfter;  // around the striking
     std::optional<BalanceSummary> balance;    // with link delays
+    // How late the tool woke to pass on what its links delayed: the machine's
+    // timer wake-ups, which a relay that holds output depends on as well.
+    LatencySummary linkLateness;
 };
 
 // The run could not be made: refused connection, protocol error, time-out.

@@ -36,7 +36,7 @@ std::string LatencyJson(const LatencySummary& s) {
                   static_cast<unsigned long long>(s.count), s.p50Us, s.p90Us, s.p99Us, s.p999Us, s.maxUs);
 }
 
-std::string BalanceTable(const LoadOptions& o, const BalanceSummary& b) {
+std::string BalanceTable(const LoadOptions& o, const BalanceSummary& b, const LatencySummary& late) {
     std::string text =
         Format("  balance, over %llu strikes sent after %.0f s: L (own delay on the slowest link) %.1f ms\n",
                static_cast<unsigned long long>(b.strikes), o.settle, b.delayMs);
@@ -46,20 +46,22 @@ std::string BalanceTable(const LoadOptions& o, const BalanceSummary& b) {
     text += Format("    listeners' disagreement on a gap, over %llu gaps (us): p50 %.1f, p99 %.1f, max %.1f\n",
                    static_cast<unsigned long long>(b.gaps), b.gapDisagreementP50Us, b.gapDisagreementP99Us,
                    b.gapDisagreementMaxUs);
+    text += Format("    the tool's own wake-ups for its links were late by (us): p50 %.1f, p99 %.1f, max %.1f\n",
+                   late.p50Us, late.p99Us, late.maxUs);
     return text;
 }
 
-std::string BalanceJson(const LoadOptions& o, const BalanceSummary& b) {
+std::string BalanceJson(const LoadOptions& o, const BalanceSummary& b, const LatencySummary& late) {
     std::string links, medians;
     for (const Link& link : o.links) links += Format("%s[%g,%g]", links.empty() ? "" : ",", link.upMs, link.downMs);
     for (const double median : b.ownMedianMs) medians += Format("%s%.3f", medians.empty() ? "" : ",", median);
     return Format(
         ",\"links_ms\":[%s],\"settle_s\":%g,\"balance\":{\"strikes\":%llu,\"delay_ms\":%.3f,\"own_median_ms\":[%s],"
         "\"spread_ms\":%.3f,\"own_off_p99_ms\":%.3f,\"gaps\":%llu,\"gap_disagreement_us\":{\"p50\":%.1f,\"p99\":%.1f,"
-        "\"max\":%.1f}}",
+        "\"max\":%.1f},\"link_lateness_us\":%s}",
         links.c_str(), o.settle, static_cast<unsigned long long>(b.strikes), b.delayMs, medians.c_str(), b.spreadMs,
         b.ownOffP99Ms, static_cast<unsigned long long>(b.gaps), b.gapDisagreementP50Us, b.gapDisagreementP99Us,
-        b.gapDisagreementMaxUs);
+        b.gapDisagreementMaxUs, LatencyJson(late).c_str());
 }
 
 }  // namespace
@@ -81,7 +83,7 @@ std::string FormatTable(const LoadOptions& o, const RunResult& r) {
     text += Format("  %-10s %9s %9s %9s %9s %9s %9s\n", "latency us", "count", "p50", "p90", "p99", "p99.9", "max");
     text += LatencyRow("echo", r.echo);
     text += LatencyRow("fan-out", r.fanOut);
-    if (r.balance) text += BalanceTable(o, *r.balance);
+    if (r.balance) text += BalanceTable(o, *r.balance, r.linkLateness);
     const double toolCpu = r.toolAfter.cpuSeconds - r.toolBefore.cpuSeconds;
     text += Format("  tool: %.2f s CPU over %.1f s (%.0f%% of one core), peak memory %.1f MiB\n", toolCpu, r.runSeconds,
                    Share(toolCpu, r.runSeconds), r.toolAfter.peakRssKib / 1024.0);
@@ -117,7 +119,7 @@ std::string FormatJson(const LoadOptions& o, const RunResult& r) {
             r.serverAfter.cpuSeconds - r.serverBefore.cpuSeconds, r.serverIdle.rssKib, r.serverAfter.rssKib,
             r.serverAfter.peakRssKib, KibPerConnection(o, r));
     }
-    if (r.balance) json += BalanceJson(o, *r.balance);
+    if (r.balance) json += BalanceJson(o, *r.balance, r.linkLateness);
     json += Format(",\"ok\":%s}", f.Total() == 0 ? "true" : "false");
     return json;
 }
