@@ -1,5 +1,6 @@
 #include "tests/fuzz/server/SocketlessServer.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "net/Framing.h"
@@ -8,7 +9,12 @@ namespace fuzzscript {
 namespace {
 
 // Small limits, so that short scripts reach them.
-constexpr server::HallLimits kLimits{4, 5, {5, 3}, {20, 6}};
+server::HallLimits Limits(server::Clock::Duration balanceCap) {
+    server::HallLimits limits{4, 5, {5, 3}, {20, 6}};
+    limits.balanceCap = balanceCap;
+    limits.balanceDriftPerSecond = std::chrono::milliseconds(100);  // holds reach their aim within a few waits
+    return limits;
+}
 constexpr int kMaxConnections = 12;
 constexpr int kMaxPerAddress = 5;
 constexpr server::ConnectionGate::Timeouts kTimeouts{std::chrono::seconds(2), std::chrono::seconds(6)};
@@ -24,13 +30,14 @@ const std::array<asio::ip::address, kAddressCount> kAddresses = {
 
 }  // namespace
 
-SocketlessServer::SocketlessServer(std::FILE* log, bool quiet)
-    : log_(quiet, log),
+SocketlessServer::SocketlessServer(std::FILE* log, bool quiet, server::Clock::Duration balanceCap)
+    : limits_(Limits(balanceCap)),
+      log_(quiet, log),
       digest_(log_),
-      hall_(*this, log_, digest_, clock_, kLimits),
-      watch_(hall_, kLimits),
+      hall_(*this, log_, digest_, clock_, limits_),
+      watch_(hall_, limits_),
       addresses_(kMaxPerAddress),
-      outputCap_(server::OutputCap(1024, kLimits.maxTowers, kLimits.maxRingersPerTower)) {}
+      outputCap_(server::OutputCap(1024, limits_.maxTowers, limits_.maxRingersPerTower)) {}
 
 void SocketlessServer::Play(std::string_view script) {
     ScriptReader reader(script);
@@ -112,6 +119,9 @@ void SocketlessServer::Wait(server::Clock::Duration time) {
     digest_.Summarise(clock_.Now());
     for (ConnectionId id = 0; id < connections_.size(); ++id) {
         Connection& connection = connections_[id];
+        connection.output.Release(clock_.Now());
+        if (const auto next = connection.output.NextRelease(); next && *next <= clock_.Now())
+            Broken("held output was not released when its time came");
         if (!connection.admitted || connection.doomed) continue;
         const auto overdue = connection.gate->Check(hall_, clock_.Now());
         if (overdue != Due(connection, id)) Broken("a lobby deadline was missed or came early");
@@ -134,11 +144,22 @@ server::ConnectionGate::Overdue SocketlessServer::Due(const Connection& connecti
     return now - *connection.greetedAt >= kTimeouts.join ? Overdue::Tower : Overdue::No;
 }
 
-void SocketlessServer::Send(ConnectionId to, std::string_view message) {
+server::Clock::Duration SocketlessServer::Send(ConnectionId to, std::string_view message,
+                                               server::Clock::Duration hold) {
     watch_.Sent(to, message);
+    // Only members of a tower are held, and never beyond the slowest round trip balanced.
+    if (hold > server::Clock::Duration::zero() && !hall_.InTower(to)) Broken("output outside a tower was held");
+    if (hold > server::Clock::Duration::zero() && hold >= limits_.balanceCap)
+        Broken("output was held with balancing off, or as long as its cap");
     Connection& connection = connections_[to];
-    if (!connection.open || connection.doomed) return;
-    if (!connection.output.Append(message, outputCap_)) Doom(to, "too slow");
+    if (!connection.open || connection.doomed) return hold;
+    // As the server queues it: behind whatever is held already, counted against the cap.
+    const auto now = clock_.Now();
+    const auto until = std::max(now + hold, connection.output.HeldUntil().value_or(now));
+    const bool queued = until > now ? connection.output.Hold(message, outputCap_, until)
+                                    : connection.output.Append(message, outputCap_);
+    if (!queued) Doom(to, "too slow");
+    return until - now;
 }
 
 void SocketlessServer::Doom(ConnectionId id, const std::string& why) {

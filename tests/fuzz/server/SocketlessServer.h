@@ -4,7 +4,8 @@
 // ConnectionGate into the TowerHall, what the hall sends is judged by a
 // HallWatch and queued against the output cap as the server queues it, and
 // a connection closed in a step (by its client, a protocol error, a deadline
-// or a backlog over the cap) leaves the hall at the end of that step.
+// or a backlog over the cap) leaves the hall at the end of that step. With
+// latency balancing on, what the hall holds is released as the clock moves.
 #pragma once
 
 #include <array>
@@ -35,8 +36,9 @@ private:
 
 class SocketlessServer final : private server::Outbox {
 public:
-    // The hall's log goes to `log`, only its warnings when `quiet`.
-    SocketlessServer(std::FILE* log, bool quiet);
+    // The hall's log goes to `log`, only its warnings when `quiet`; it
+    // balances round trips up to `balanceCap` (zero: off).
+    SocketlessServer(std::FILE* log, bool quiet, server::Clock::Duration balanceCap);
     void Play(std::string_view script);
 
 private:
@@ -56,7 +58,7 @@ private:
         server::OutputQueue output;
     };
 
-    void Send(ConnectionId to, std::string_view message) override;
+    server::Clock::Duration Send(ConnectionId to, std::string_view message, server::Clock::Duration hold) override;
 
     void Connect(ConnectionId id, int address);
     void Receive(ConnectionId id, std::string_view bytes);
@@ -72,6 +74,7 @@ private:
     void CheckTotals() const;
 
     ManualClock clock_;
+    server::HallLimits limits_;
     server::Log log_;
     server::LogDigest digest_;
     server::TowerHall hall_;
