@@ -120,37 +120,5 @@ TEST_F(Flood, AChatFloodIsCutToTheRateAndAMemberReadingAt100KiBPerSecondLosesNot
         << server_.Log();
 }
 
-TEST_F(Flood, StrikesBeyondTheirBoundAreDroppedAndTheRestGoOutInOrder) {
-    ASSERT_NO_FATAL_FAILURE(StartServer({"--strike-rate", "10", "--strike-burst", "5"}));
-    TestClient ann = Enter("St Mary", "Ann", true, 1);
-    TestClient ben = Enter("St Mary", "Ben", false, 2);
-    ASSERT_EQ(NextRecord(ann).name, "Ben");
-    Allocate(ann, {&ann, &ben}, 2, "Ann", "1", true);
-
-    std::string burst;
-    for (int sequence = 1; sequence <= 50; ++sequence) burst += msg::Strike(1, sequence % 2, sequence, 0).Bytes();
-    ASSERT_TRUE(ann.SendRaw(burst));
-    for (TestClient* client : {&ann, &ben}) {
-        for (int sequence = 1; sequence <= 5; ++sequence) {
-            const auto strike = client->Receive();
-            ASSERT_TRUE(strike.has_value());
-            ASSERT_EQ(msg::TypeOf(*strike), wire::strike::kType);
-            EXPECT_EQ(strike->GetU16(wire::strike::kSequence), sequence);
-        }
-    }
-    ExpectNothingRelayedBefore(ann, {&ann, &ben}, "after the burst");
-    // Tokens come back at the rate: a strike a tenth of a second later passes.
-    std::this_thread::sleep_for(150ms);
-    ann.Send(msg::Strike(1, 1, 51, 0));
-    for (TestClient* client : {&ann, &ben}) {
-        const auto strike = client->Receive();
-        ASSERT_TRUE(strike.has_value());
-        EXPECT_EQ(strike->GetU16(wire::strike::kSequence), 51);
-    }
-    EXPECT_TRUE(server_.WaitForLog("sends strikes faster than 10 a second (bursts of 5)"));
-    ann.Close();
-    EXPECT_TRUE(server_.WaitForLog("(0 messages refused, 45 beyond the rate limits)"));
-}
-
 }  // namespace
 }  // namespace servertest

@@ -54,15 +54,5 @@ TEST_F(Refusal, EachRefusalHasItsOwnNoticeAndTheClientMayTryAgain) {
     EXPECT_EQ(notices.size(), 8u);
 }
 
-TEST_F(Refusal, RingerNamesAreComparedByteForByte) {
-    ASSERT_NO_FATAL_FAILURE(StartServer());
-    TestClient ann = Enter("St Mary", "Ann", true, 1);
-    TestClient lower = Enter("St Mary", "ann", false, 2);
-    TestClient spaced = Enter("St Mary", "Ann ", false, 3);
-    TestClient again;
-    Greet(again);
-    NoticeFor(again, msg::JoinTower("St Mary", "Ann"));
-}
-
 }  // namespace
 }  // namespace servertest
