@@ -47,30 +47,12 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
 
-echo "== building tolmer-server and tolmer-load (Release) in $BUILD"
-cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLMER_BUILD_CLIENT=OFF >/dev/null
-cmake --build "$BUILD" --target tolmer-server tolmer-load >/dev/null
-SERVER_BIN=$BUILD/server/tolmer-server
-LOAD_BIN=$BUILD/tools/load/tolmer-load
+source "$ROOT/bench/common.sh"
+bench_build
 
 WORK=$(mktemp -d /tmp/tolmer-relay.XXXXXX)
-SERVER_PID=""
 PORT=""
-stop_server() {
-  if [ -n "$SERVER_PID" ]; then
-    kill "$SERVER_PID" 2>/dev/null || true
-    wait "$SERVER_PID" 2>/dev/null || true
-    SERVER_PID=""
-  fi
-}
-# The kernel shares the CPU between sessions first (autogroups) and only
-# then by niceness, so raise this session's share for the benchmark's time.
-OLD_GROUP_NICE=""
-if [ -w /proc/self/autogroup ]; then
-  OLD_GROUP_NICE=$(sed -n 's/.* nice \(-\?[0-9]*\)$/\1/p' /proc/self/autogroup)
-  echo "${RELAY_NICE:--10}" >/proc/self/autogroup 2>/dev/null || OLD_GROUP_NICE=""
-fi
-restore_priority() { [ -z "$OLD_GROUP_NICE" ] || echo "$OLD_GROUP_NICE" >/proc/self/autogroup 2>/dev/null || true; }
+raise_priority "${RELAY_NICE:--10}"
 trap 'stop_server; restore_priority; rm -rf "$WORK"' EXIT
 
 # The descriptors the connections need, for this shell and what it starts:
