@@ -24,7 +24,6 @@ TEST_F(Lifecycle, ALeaverIsAnnouncedAndAnEmptyTowerIsRemoved) {
     const auto left = ann.Receive();
     ASSERT_TRUE(left.has_value());
     ASSERT_EQ(msg::TypeOf(*left), wire::ringerLeft::kType);
-    EXPECT_EQ(left->Length(), static_cast<std::size_t>(wire::ringerLeft::kSize));
     EXPECT_EQ(left->GetString(wire::ringerLeft::kName), "Ben");
     ann.Close();
     EXPECT_TRUE(server_.WaitForLog("tower \"St Mary\" closed"));
