@@ -23,7 +23,7 @@ struct Options {
     int chatBurst = 20;            // ... of which this many may come at once
     int strikeRate = 100;          // strikes a second per connection; 0: no limit
     int strikeBurst = 200;
-    int balanceMaxMs = 0;    // latency balancing evens out round trips up to this; 0: off
+    int balanceMaxMs = 150;  // latency balancing evens out round trips up to this; 0: off
     int balanceDriftMs = 2;  // ... changing a ringer's hold by at most this much a second
     bool quiet = false;
 };
