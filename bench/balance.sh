@@ -7,7 +7,7 @@
 # 2 ms a second, so 70 ms takes 35 s) and then for BALANCE_MEASURE seconds.
 # Then the cost: BALANCE_SCALE_TOWERS towers of 8 on the same links at once,
 # balancing off and on, for the server's CPU time.
-# Writes bench/results/balance.md and balance.json. Takes about 25 minutes.
+# Writes bench/results/balance.md and balance.json. Takes about 20 minutes.
 #
 # Environment: TOLMER_BENCH_BUILD (build folder, default build/bench),
 # BALANCE_ROUNDS (default 3), BALANCE_SETTLE (default 50), BALANCE_MEASURE
