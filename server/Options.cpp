@@ -1,8 +1,9 @@
 #include "server/Options.h"
 
-#include <charconv>
 #include <optional>
 #include <string_view>
+
+#include "common/Arguments.h"
 
 namespace server {
 namespace {
@@ -30,13 +31,6 @@ constexpr IntFlag kIntFlags[] = {
     {"--balance-drift-ms", &Options::balanceDriftMs, 1, 1000000},
 };
 
-std::optional<int> ParseInt(std::string_view text, int min, int max) {
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max) return std::nullopt;
-    return value;
-}
-
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -46,19 +40,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         result.error = std::move(error);
         return result;
     };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view flag = args[i];
-        std::optional<std::string> inlineValue;
-        if (const auto eq = flag.find('='); flag.starts_with("--") && eq != std::string_view::npos) {
-            inlineValue = std::string(flag.substr(eq + 1));
-            flag = flag.substr(0, eq);
-        }
-        auto value = [&]() -> std::optional<std::string> {
-            if (inlineValue) return inlineValue;
-            if (i + 1 < args.size()) return args[++i];
-            return std::nullopt;
-        };
-        auto noValue = [&] { return !inlineValue.has_value(); };
+    Arguments walk(args);
+    while (walk.Next()) {
+        const std::string_view flag = walk.Flag();
+        auto value = [&] { return walk.Value(); };
+        auto noValue = [&] { return !walk.HasInlineValue(); };
 
         if (flag == "--help" || flag == "-h") {
             if (!noValue()) return fail("--help takes no value");
@@ -83,7 +69,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         }
         if (flag == "--port") {
             const auto text = value();
-            const auto port = text ? ParseInt(*text, 0, 65535) : std::nullopt;
+            const auto port = text ? ParseBoundedInt(*text, 0, 65535) : std::nullopt;
             if (!port) return fail("--port needs a number from 0 to 65535");
             result.options.port = static_cast<std::uint16_t>(*port);
             continue;
@@ -93,13 +79,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             if (flag != f.name) continue;
             known = true;
             const auto text = value();
-            const auto number = text ? ParseInt(*text, f.min, f.max) : std::nullopt;
+            const auto number = text ? ParseBoundedInt(*text, f.min, f.max) : std::nullopt;
             if (!number)
                 return fail(std::string(f.name) + " needs a number from " + std::to_string(f.min) + " to " +
                             std::to_string(f.max));
             result.options.*f.field = *number;
         }
-        if (!known) return fail("unknown option '" + std::string(args[i]) + "'");
+        if (!known) return fail("unknown option '" + walk.Given() + "'");
     }
     return result;
 }

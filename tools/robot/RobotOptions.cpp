@@ -1,24 +1,13 @@
 #include "tools/robot/RobotOptions.h"
 
-#include <charconv>
 #include <string_view>
 
+#include "common/Arguments.h"
 #include "tools/robot/ChatCommand.h"
 #include "tools/robot/MethodLibrary.h"
 #include "tools/robot/PlaceNotation.h"
 
 namespace robot {
-
-namespace {
-
-std::optional<int> ParseInt(std::string_view text, int min, int max) {
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max) return std::nullopt;
-    return value;
-}
-
-}  // namespace
 
 RobotCommandLine ParseRobotCommandLine(const std::vector<std::string>& args, const ServerNames& servers,
                                        const ServerSettings& settings) {
@@ -34,21 +23,13 @@ RobotCommandLine ParseRobotCommandLine(const std::vector<std::string>& args, con
     std::optional<int> port;
     std::optional<std::string> method, notation;
     std::optional<int> stage;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view flag = args[i];
-        std::optional<std::string> inlineValue;
-        if (const auto eq = flag.find('='); flag.starts_with("--") && eq != std::string_view::npos) {
-            inlineValue = std::string(flag.substr(eq + 1));
-            flag = flag.substr(0, eq);
-        }
-        auto value = [&]() -> std::optional<std::string> {
-            if (inlineValue) return inlineValue;
-            if (i + 1 < args.size()) return args[++i];
-            return std::nullopt;
-        };
+    Arguments walk(args);
+    while (walk.Next()) {
+        const std::string_view flag = walk.Flag();
+        auto value = [&] { return walk.Value(); };
         auto number = [&](int min, int max) {
             const auto given = value();
-            return given ? ParseInt(*given, min, max) : std::nullopt;
+            return given ? ParseBoundedInt(*given, min, max) : std::nullopt;
         };
         const std::string named(flag);
 
@@ -85,7 +66,7 @@ RobotCommandLine ParseRobotCommandLine(const std::vector<std::string>& args, con
             if (!given) return fail("--description needs a text");
             options.description = *given;
         } else {
-            return fail("unknown option '" + args[i] + "'");
+            return fail("unknown option '" + walk.Given() + "'");
         }
     }
 
