@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "Spectrum.h"
+#include "PitchMeasure.h"
 #include "TestWav.h"
 #include "platform/sound/WavDecoder.h"
 

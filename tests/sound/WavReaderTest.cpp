@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Spectrum.h"
+#include "PitchMeasure.h"
 #include "TestWav.h"
 #include "platform/sound/WavReader.h"
 

@@ -28,19 +28,19 @@ void AddLeadEndCalls(Method& method) {
     const std::string leadEnd = ChangeText(method.lead.back());
     const std::string twelve = ChangeText(ParseChange("12", n).changes.at(0));
     if (leadEnd == twelve) {
-        method.bob = CallSpec{{last}, Changes({"14"}, n)};
+        method.bob = CallChanges{{last}, Changes({"14"}, n)};
         // On five bells 1234 would make every place; the single there is 123.
-        method.single = CallSpec{{last}, Changes({n == 5 ? "123" : "1234"}, n)};
+        method.single = CallChanges{{last}, Changes({n == 5 ? "123" : "1234"}, n)};
     } else if (n % 2 == 0 && n >= 6 && leadEnd == Places({1, n})) {
-        method.bob = CallSpec{{last}, Changes({Places({1, n - 2})}, n)};
-        method.single = CallSpec{{last}, Changes({Places({1, n - 2, n - 1, n})}, n)};
+        method.bob = CallChanges{{last}, Changes({Places({1, n - 2})}, n)};
+        method.single = CallChanges{{last}, Changes({Places({1, n - 2, n - 1, n})}, n)};
     }
 }
 
 void AddGrandsireCalls(Method& method) {
     const int at = static_cast<int>(method.lead.size()) - 2;
-    method.bob = CallSpec{{at}, Changes({"3", "1"}, method.stage)};
-    method.single = CallSpec{{at}, Changes({"3", "123"}, method.stage)};
+    method.bob = CallChanges{{at}, Changes({"3", "1"}, method.stage)};
+    method.single = CallChanges{{at}, Changes({"3", "123"}, method.stage)};
 }
 
 void AddStedmanCalls(Method& method) {
@@ -50,8 +50,8 @@ void AddStedmanCalls(Method& method) {
     for (int i = 0; i < static_cast<int>(method.lead.size()); ++i) {
         if (method.lead[i] == sixEnd) sixEnds.push_back(i);
     }
-    if (n >= 7) method.bob = CallSpec{sixEnds, Changes({Places({n - 2})}, n)};
-    method.single = CallSpec{sixEnds, Changes({Places({n - 2, n - 1, n})}, n)};
+    if (n >= 7) method.bob = CallChanges{sixEnds, Changes({Places({n - 2})}, n)};
+    method.single = CallChanges{sixEnds, Changes({Places({n - 2, n - 1, n})}, n)};
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ enum class CallKind { Bob, Single };
 // A call replaces the changes of the lead starting at each index in `at`
 // with `changes`, at the first of those places that the conductor's warning
 // allows.
-struct CallSpec {
+struct CallChanges {
     std::vector<int> at;
     std::vector<Change> changes;
 };
@@ -29,12 +29,12 @@ struct Method {
     std::string name;
     int stage = 0;
     std::vector<Change> lead;
-    std::optional<CallSpec> bob;
-    std::optional<CallSpec> single;
+    std::optional<CallChanges> bob;
+    std::optional<CallChanges> single;
 
-    const CallSpec* Call(CallKind kind) const {
-        const std::optional<CallSpec>& spec = kind == CallKind::Bob ? bob : single;
-        return spec ? &*spec : nullptr;
+    const CallChanges* Call(CallKind kind) const {
+        const std::optional<CallChanges>& call = kind == CallKind::Bob ? bob : single;
+        return call ? &*call : nullptr;
     }
     Row LeadHead() const;
     // Rows from rounds until rounds come up again, 0 if they never do

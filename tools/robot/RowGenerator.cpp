@@ -56,8 +56,9 @@ int RowGenerator::CallStartingAt(int leadPos, long row) {
     int kind = -1;
     for (PendingCall& call : calls_) {
         if (call.appliedAt >= 0 || call.earliestRow > row) continue;
-        const CallSpec* spec = active_->Call(call.kind);
-        if (spec == nullptr || std::find(spec->at.begin(), spec->at.end(), leadPos) == spec->at.end()) continue;
+        const CallChanges* changes = active_->Call(call.kind);
+        if (changes == nullptr || std::find(changes->at.begin(), changes->at.end(), leadPos) == changes->at.end())
+            continue;
         call.appliedAt = row;
         kind = static_cast<int>(call.kind);
     }
@@ -83,9 +84,9 @@ RowGenerator::Cursor RowGenerator::Step(const Cursor& from) {
         next.callPos = 0;
     }
     if (next.callKind >= 0) {
-        const CallSpec& spec = *active_->Call(static_cast<CallKind>(next.callKind));
-        next.row.Apply(spec.changes[static_cast<std::size_t>(next.callPos)]);
-        if (++next.callPos == static_cast<int>(spec.changes.size())) next.callKind = -1;
+        const CallChanges& callChanges = *active_->Call(static_cast<CallKind>(next.callKind));
+        next.row.Apply(callChanges.changes[static_cast<std::size_t>(next.callPos)]);
+        if (++next.callPos == static_cast<int>(callChanges.changes.size())) next.callKind = -1;
     } else {
         next.row.Apply(active_->lead[static_cast<std::size_t>(next.leadPos)]);
     }

@@ -1,4 +1,4 @@
-#include "Spectrum.h"
+#include "PitchMeasure.h"
 
 #include <algorithm>
 #include <cmath>
