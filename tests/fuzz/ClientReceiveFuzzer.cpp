@@ -20,6 +20,7 @@
 #include <QEventLoop>
 #include <QPixmapCache>
 #include <QWidget>
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -35,18 +36,13 @@
 
 namespace {
 
-constexpr char kUserName[] = "Fuzz";
-constexpr char kNewTower[] = "Fuzz Tower";
-
 [[noreturn]] void Fail(const char* what) {
     std::perror(what);
     std::abort();
 }
 
-// The server side: one loopback listener for the whole process.
-int listenerFd = -1;
-int normalPriority = 0;
-int startJoinDialogsOpened = 0;
+int listenerFd = -1;  // the server side: one loopback listener for the whole process
+int normalPriority = 0, startJoinDialogsOpened = 0;
 
 std::uint16_t OpenListener() {
     listenerFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -70,12 +66,9 @@ void PumpEvents(int peer) {
 void ActOnDialog(platform::Dialog& dialog) {
     auto* startJoin = dynamic_cast<JoinTowerDialog*>(&dialog);
     if (startJoin != nullptr && ++startJoinDialogsOpened == 1) {
-        startJoin->userNameEdit.SetWindowText(kUserName);
-        if (startJoin->startRadio.GetCheck()) {
-            startJoin->towerNameEdit.SetWindowText(kNewTower);
-        } else {
-            startJoin->towerListView.SetSelectionMark(0);
-        }
+        startJoin->userNameEdit.SetWindowText("Fuzz");
+        if (startJoin->startRadio.GetCheck()) startJoin->towerNameEdit.SetWindowText("Fuzz Tower");
+        else startJoin->towerListView.SetSelectionMark(0);
         startJoin->SendCommand(platform::IDOK);
     }
     // A refused OK leaves the dialog open; nobody is there to fix it.
@@ -118,11 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (std::size_t sent = 0; sent < size;) {
         const ssize_t n = ::send(peer, data + sent, size - sent, MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            break;  // the window has closed the connection already
-        }
+        // An error other than a full buffer: the window has closed the connection already.
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) break;
+        sent += static_cast<std::size_t>(std::max<ssize_t>(n, 0));
         if (window->HasEnded()) break;
         PumpEvents(peer);
     }
