@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "net/Framing.h"
+#include "net/Messages.h"
 #include "tests/server/ServerFixture.h"
 
 namespace servertest {
@@ -12,35 +13,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-// Reads a connection at a set pace, as a member on a slow line would:
-// at most `bytesPerTick` each time Tick is called.
-class PacedReader {
-public:
-    PacedReader(TestClient& client, std::size_t bytesPerTick) : client_(client), bytesPerTick_(bytesPerTick) {}
-
-    // Takes in what the pace allows and hands each whole message to `onMessage`.
-    template <typename OnMessage>
-    void Tick(OnMessage&& onMessage) {
-        char block[64 * 1024];
-        const ssize_t n = ::recv(client_.Descriptor(), block, std::min(sizeof block, bytesPerTick_), MSG_DONTWAIT);
-        if (n == 0) closed_ = true;
-        if (n <= 0) return;
-        input_.append(block, static_cast<std::size_t>(n));
-        const auto run = wire::ForEachFrame(input_, wire::FrameRules{2, 0xFFFF},
-                                            [&](std::string_view message) { onMessage(MessageBuffer(message)); });
-        input_.erase(0, run.consumed);
-    }
-    bool Closed() const { return closed_; }
-
-private:
-    TestClient& client_;
-    std::size_t bytesPerTick_;
-    std::string input_;
-    bool closed_ = false;
-};
-
-class Flood : public ServerTest {};
+using Flood = ServerTest;
 
 TEST_F(Flood, AChatFloodIsCutToTheRateAndAMemberReadingAt100KiBPerSecondLosesNothing) {
     // A small output cap: whatever the flood left unread for Ray would count against it.
@@ -54,33 +27,35 @@ TEST_F(Flood, AChatFloodIsCutToTheRateAndAMemberReadingAt100KiBPerSecondLosesNot
     ASSERT_TRUE(ray.ReceiveType(wire::towerEntered::kType).has_value());
     for (const char* present : {"Ann", "Ray"}) ASSERT_EQ(NextRecord(ray).name, present);
     TestClient flo = Enter("St Mary", "Flo", false, 3);
-    ASSERT_EQ(NextRecord(ann).name, "Ray");
-    ASSERT_EQ(NextRecord(ann).name, "Flo");
+    for (const char* newcomer : {"Ray", "Flo"}) ASSERT_EQ(NextRecord(ann).name, newcomer);
     ASSERT_EQ(NextRecord(ray).name, "Flo");
     Allocate(ann, {&ann, &ray, &flo}, 3, "Ann", "1", true);
 
     // Flo sends a line every millisecond, Ann strikes every 100 ms, and Ray
-    // reads 1 KiB every 10 ms: 100 KiB/s.
-    PacedReader reader(ray, 1024);
-    int linesFromFlo = 0;
-    int strikesSeen = 0;
-    bool strikesInOrder = true;
-    bool doneSeen = false;
-    const auto onMessage = [&](const MessageBuffer& message) {
-        const auto type = msg::TypeOf(message);
-        if (type == wire::strike::kType) {
-            strikesInOrder = strikesInOrder && message.GetU16(wire::strike::kSequence) == strikesSeen + 1;
-            ++strikesSeen;
-        } else if (type == wire::chat::kType) {
-            const std::string from = message.GetString(wire::chat::kName);
-            if (from == "Flo") ++linesFromFlo;
-            if (from == "Ann" && message.GetString(wire::chat::kText) == "done") doneSeen = true;
-        } else {
-            ADD_FAILURE() << "Ray got message type " << type;
-        }
+    // reads at most 1 KiB every 10 ms: 100 KiB/s.
+    int linesFromFlo = 0, strikesSeen = 0, strikesSent = 0;
+    bool strikesInOrder = true, doneSeen = false, rayClosed = false;
+    std::string input;
+    const auto readAtPace = [&] {
+        char block[1024];
+        const ssize_t n = ::recv(ray.Descriptor(), block, sizeof block, MSG_DONTWAIT);
+        rayClosed = rayClosed || n == 0;
+        if (n > 0) input.append(block, static_cast<std::size_t>(n));
+        const auto run = wire::ForEachFrame(input, wire::FrameRules{2, 0xFFFF}, [&](std::string_view message) {
+            const auto type = wire::TypeOf(message);
+            if (type == wire::strike::kType) {
+                strikesInOrder = strikesInOrder && wire::ReadStrike(message)->sequence == strikesSeen + 1;
+                ++strikesSeen;
+            } else if (const auto chat = wire::ReadChat(message); type == wire::chat::kType) {
+                linesFromFlo += chat->name == "Flo";
+                doneSeen = doneSeen || (chat->name == "Ann" && chat->line == "done");
+            } else {
+                ADD_FAILURE() << "Ray got message type " << type;
+            }
+        });
+        input.erase(0, run.consumed);
     };
     constexpr int kLines = 2000;
-    int strikesSent = 0;
     const auto start = Clock::now();
     for (int line = 1; line <= kLines; ++line) {
         ASSERT_TRUE(flo.Send(msg::Chat("Flo", "line " + std::to_string(line))));
@@ -88,12 +63,12 @@ TEST_F(Flood, AChatFloodIsCutToTheRateAndAMemberReadingAt100KiBPerSecondLosesNot
             ++strikesSent;
             ann.Send(msg::Strike(1, strikesSent % 2, strikesSent, 0));
         }
-        if (line % 10 == 0) reader.Tick(onMessage);
+        if (line % 10 == 0) readAtPace();
         std::this_thread::sleep_for(1ms);
     }
     ann.Send(msg::Chat("Ann", "done"));
-    for (const auto until = Clock::now() + 5s; !doneSeen && !reader.Closed() && Clock::now() < until;) {
-        reader.Tick(onMessage);
+    for (const auto until = Clock::now() + 5s; !doneSeen && !rayClosed && Clock::now() < until;) {
+        readAtPace();
         std::this_thread::sleep_for(10ms);
     }
     // The server cannot have taken Flo's lines over a longer time than this.
@@ -105,15 +80,11 @@ TEST_F(Flood, AChatFloodIsCutToTheRateAndAMemberReadingAt100KiBPerSecondLosesNot
     // The burst, then 5 a second: far fewer than were sent.
     EXPECT_GE(linesFromFlo, 20);
     EXPECT_LE(linesFromFlo, 20 + static_cast<int>(5 * floodSeconds) + 1) << "over " << floodSeconds << " s";
-    EXPECT_LT(linesFromFlo, kLines / 10);
     // Flo hears exactly what was relayed: Ray lost none of it.
     int echoed = 0;
-    for (;;) {
-        const auto message = flo.ReceiveType(wire::chat::kType);
-        ASSERT_TRUE(message.has_value());
-        if (message->GetString(wire::chat::kName) == "Ann") break;
+    for (auto message = flo.ReceiveType(wire::chat::kType); message && message->GetString(wire::chat::kName) == "Flo";
+         message = flo.ReceiveType(wire::chat::kType))
         ++echoed;
-    }
     EXPECT_EQ(linesFromFlo, echoed);
     // One flood, one line in the log.
     EXPECT_EQ(Occurrences(server_.Log(), "sends chat lines and calls faster than 5 a second (bursts of 20)"), 1)

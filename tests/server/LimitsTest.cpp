@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <cstdlib>
 #include <string>
 
 #include "server/LogDigest.h"
@@ -34,49 +33,38 @@ TEST(TokenBucket, ABurstPassesThenTheRateAndOneLineMarksEachRunOfRefusals) {
     EXPECT_EQ(bucket.Take(limit, later), Verdict::FirstRefusal);
 }
 
-class LogDigestTest : public ::testing::Test {
-protected:
-    std::string Logged() {
-        std::fflush(file_);
-        std::ifstream in(path_);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    static int Lines(const std::string& text, const std::string& part) {
+TEST(LogDigest, TheFirstOfAKindIsLoggedAndTheRestSummedUpWhenItsWindowEnds) {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* file = open_memstream(&text, &size);
+    server::Log log{true, file};  // quiet: warnings only
+    server::LogDigest digest{log};
+    const auto lines = [&](const std::string& part) {
+        std::fflush(file);
+        const std::string logged(text, size);
         int count = 0;
-        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+        for (auto at = logged.find(part); at != std::string::npos; at = logged.find(part, at + 1)) ++count;
         return count;
-    }
-    void TearDown() override {
-        std::fclose(file_);
-        std::remove(path_.c_str());
-    }
+    };
 
-    std::string path_ = ::testing::TempDir() + "digest-" + std::to_string(::getpid()) + ".log";
-    std::FILE* file_ = std::fopen(path_.c_str(), "w");
-    server::Log log_{true, file_};  // quiet: warnings only
-    server::LogDigest digest_{log_};
-};
-
-TEST_F(LogDigestTest, TheFirstOfAKindIsLoggedAndTheRestSummedUpWhenItsWindowEnds) {
     const server::Clock::TimePoint start{};
     for (int i = 0; i < 413; ++i)
-        digest_.Report(server::LogEvent::TurnedAwayFull, "#" + std::to_string(i) + " turned away", start + i * 10ms);
-    digest_.Report(server::LogEvent::ProtocolError, "#9 closed: protocol error", start + 1s);
-    EXPECT_EQ(digest_.NextWindowEnd(), start + 10s);
-    EXPECT_EQ(Lines(Logged(), "turned away"), 1);
+        digest.Report(server::LogEvent::TurnedAwayFull, "#" + std::to_string(i) + " turned away", start + i * 10ms);
+    digest.Report(server::LogEvent::ProtocolError, "#9 closed: protocol error", start + 1s);
+    EXPECT_EQ(digest.NextWindowEnd(), start + 10s);
+    EXPECT_EQ(lines("turned away"), 1);
 
-    digest_.Summarise(start + 10s);
-    std::string text = Logged();
-    EXPECT_EQ(Lines(text, "\n"), 3) << text;
-    EXPECT_EQ(Lines(text, "412 more connections turned away: the server is full, in the last 10 s"), 1) << text;
-    EXPECT_EQ(Lines(text, "more connections closed for protocol errors"), 0) << "a window with one event has no sum";
-    EXPECT_EQ(digest_.NextWindowEnd(), start + 11s);
+    digest.Summarise(start + 10s);
+    EXPECT_EQ(lines("\n"), 3);
+    EXPECT_EQ(lines("412 more connections turned away: the server is full, in the last 10 s"), 1);
+    EXPECT_EQ(lines("more connections closed for protocol errors"), 0) << "a window with one event has no sum";
+    EXPECT_EQ(digest.NextWindowEnd(), start + 11s);
 
     // After a window has closed, the next event is logged in full again.
-    digest_.Report(server::LogEvent::TurnedAwayFull, "#500 turned away", start + 12s);
-    EXPECT_EQ(Lines(Logged(), "#500 turned away"), 1);
+    digest.Report(server::LogEvent::TurnedAwayFull, "#500 turned away", start + 12s);
+    EXPECT_EQ(lines("#500 turned away"), 1);
+    std::fclose(file);
+    std::free(text);
 }
 
 }  // namespace

@@ -20,6 +20,8 @@
 
 namespace testsupport {
 
+using std::chrono::milliseconds;
+
 // Runs any program in the background, its stdout and stderr kept in files.
 class ProgramProcess {
 public:
@@ -32,9 +34,9 @@ public:
     pid_t Pid() const { return pid_; }  // -1 once it has ended
     // Waits for its end: the exit code, 128 plus the signal number when a
     // signal ended it, or -1 when it is still running after the timeout.
-    int Wait(std::chrono::milliseconds timeout);
+    int Wait(milliseconds timeout);
     // Sends the signal and waits; killed when it does not end in time (-1).
-    int Stop(int signal = 15, std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
+    int Stop(int signal = 15, milliseconds timeout = milliseconds(10000));
     // Everything it has written so far.
     std::string Out() const;
     std::string Err() const;
@@ -51,18 +53,15 @@ public:
     // Starts the binary and waits until it listens; false (see Error) when it
     // does not say where it listens within the timeout.
     bool Start(const std::string& binary, const std::vector<std::string>& extraArgs = {},
-               std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
+               milliseconds timeout = milliseconds(10000));
     std::uint16_t Port() const { return port_; }
     pid_t Pid() const { return process_.Pid(); }
     const std::string& Error() const { return error_; }
-    // Sends the signal and waits for the exit, as ProgramProcess::Stop.
-    int Stop(int signal = 15, std::chrono::milliseconds timeout = std::chrono::milliseconds(10000)) {
-        return process_.Stop(signal, timeout);
-    }
+    int Stop(int signal = 15, milliseconds timeout = milliseconds(10000)) { return process_.Stop(signal, timeout); }
     // Everything the server has logged so far.
     std::string Log() const { return process_.Err(); }
     // Waits until the log holds `text`; true when it does within the timeout.
-    bool WaitForLog(const std::string& text, std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) const;
+    bool WaitForLog(const std::string& text, milliseconds timeout = milliseconds(5000)) const;
 
 private:
     ProgramProcess process_;
@@ -70,15 +69,14 @@ private:
     std::string error_;
 };
 
-// The result of running a program to its end.
 struct ProgramResult {
     int exitCode = -1;  // as for ProgramProcess::Wait; -1 when it had to be killed
     std::string out;
     std::string err;
 };
 
-// Runs `binary` with `args`, collects stdout and stderr, and waits for its exit.
+// Runs `binary` with `args` to its end and collects stdout and stderr.
 ProgramResult RunProgram(const std::string& binary, const std::vector<std::string>& args,
-                         std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
+                         milliseconds timeout = milliseconds(10000));
 
 }  // namespace testsupport
