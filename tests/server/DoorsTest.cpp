@@ -19,8 +19,8 @@ protected:
     }
 };
 
-TEST_F(Doors, HelloOnlyConnectionsFromOneAddressCannotKeepOutARingerFromAnother) {
-    ASSERT_NO_FATAL_FAILURE(StartServer({"--max-per-address", "3", "--max-connections", "4"}));
+TEST_F(Doors, HelloOnlyConnectionsFromOneAddressCannotKeepOutARingerFromAnotherAndAreLoggedAsWarnings) {
+    ASSERT_NO_FATAL_FAILURE(StartServer({"--max-per-address", "3", "--max-connections", "5", "--quiet"}));
     // Someone at 127.0.0.2 opens connection after connection and says only Hello.
     std::vector<TestClient> squatters(4);
     for (TestClient& squatter : squatters) {
@@ -37,7 +37,20 @@ TEST_F(Doors, HelloOnlyConnectionsFromOneAddressCannotKeepOutARingerFromAnother)
     ann.Send(msg::Strike(1, 0, 1, 0));
     EXPECT_TRUE(ann.ReceiveType(wire::strike::kType).has_value());
     for (int i = 0; i < 3; ++i) EXPECT_FALSE(squatters[static_cast<std::size_t>(i)].ServerClosed());
-    EXPECT_TRUE(server_.WaitForLog("turned away: 3 connections from one address is the limit"));
+    TestClient bad;
+    ASSERT_TRUE(bad.Connect(server_.Port()));
+    bad.SendRaw(msg::Header(1, 1));
+    EXPECT_TRUE(bad.WaitForServerClose());
+
+    // Quiet keeps the warnings only, each stamped 2024-01-31T12:34:56.789Z warn ...
+    ASSERT_TRUE(server_.WaitForLog("protocol error"));
+    const std::string log = server_.Log();
+    EXPECT_EQ(log.find("St Mary"), std::string::npos) << "quiet logged an ordinary event:\n" << log;
+    EXPECT_EQ(log.find(" warn "), 24u) << log;
+    EXPECT_TRUE(log.find("turned away: 3 connections from one address is the limit") < log.find("protocol error"));
+    EXPECT_EQ(log[4], '-');
+    EXPECT_EQ(log[10], 'T');
+    EXPECT_EQ(log[23], 'Z');
 }
 
 TEST_F(Doors, TheJoinDeadlineShowsOutALingeringConnectionAndSparesASilentRinger) {

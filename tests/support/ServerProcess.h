@@ -1,14 +1,7 @@
-// Runs a real tolmer-server binary for a test or a load run.
-//
-//   testsupport::ServerProcess server;
-//   ASSERT_TRUE(server.Start(TOLMER_SERVER_BINARY, {"--max-towers", "2"})) << server.Error();
-//   client.Connect(server.Port());
-//   ...
-//   EXPECT_EQ(server.Stop(), 0);   // SIGTERM, then the exit status
-//
-// Start adds "--port 0 --bind 127.0.0.1" and reads the port the server bound
-// from the one line it prints on stdout, "listening on 127.0.0.1:PORT". Its
-// log is its stderr. A server still running when the object goes is killed.
+// Runs a real tolmer-server binary, or any program, for a test or a benchmark.
+// ServerProcess::Start adds "--port 0 --bind 127.0.0.1" and reads the port the
+// server bound from the line it prints on stdout, "listening on 127.0.0.1:PORT";
+// its log is its stderr. A program still running when its object goes is killed.
 #pragma once
 
 #include <sys/types.h>
@@ -26,7 +19,7 @@ using std::chrono::milliseconds;
 class ProgramProcess {
 public:
     ProgramProcess() = default;
-    ~ProgramProcess();  // kills a program still running
+    ~ProgramProcess();
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;
 

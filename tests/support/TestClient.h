@@ -1,14 +1,5 @@
-// A small blocking client for the tower protocol, for tests and load tools.
-//
-//   testsupport::TestClient ann;
-//   ann.Connect(server.Port());                         // 127.0.0.1 only
-//   ann.Send(testsupport::msg::Hello());
-//   auto list = testsupport::ReadTowerList(ann);        // the answer to Hello
-//   ann.Send(testsupport::msg::StartTower("St Mary", "", "Ann"));
-//   auto entered = ann.Receive();                       // TowerEntered
-//   auto strike = ann.ReceiveType(wire::strike::kType); // skips other types
-//
-// Receive frames messages as the wire library does; it never blocks longer
+// A small blocking client for the tower protocol, for tests and benchmarks:
+// Receive frames messages as the wire library does and never blocks longer
 // than the timeout given. Not thread-safe: one thread per client.
 #pragma once
 
@@ -63,8 +54,6 @@ public:
     bool WaitForServerClose(Millis timeout = kDefaultTimeout);
     // True once a read has seen the end of the connection (or a reset).
     bool ServerClosed() const { return serverClosed_; }
-
-    int Descriptor() const { return fd_; }
 
 private:
     // Waits for and reads one block; false on timeout or end of connection.
