@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/support/ServerProcess.h"
 
@@ -25,19 +26,13 @@ TEST(LoadSmoke, EveryStrikeReachesEveryRingerOfItsTowerThroughItsLinkDelays) {
     ASSERT_TRUE(server.Start(TOLMER_SERVER_BINARY,
                              {"--max-per-address", "5", "--balance-max-ms", "200", "--balance-drift-ms", "1000"}))
         << server.Error();
-    const auto run = testsupport::RunProgram(TOLMER_LOAD_BINARY, {"--port",          std::to_string(server.Port()),
-                                                                  "--server-pid",    std::to_string(server.Pid()),
-                                                                  "--sources",       "4",
-                                                                  "--towers",        "4",
-                                                                  "--ringers",       "5",
-                                                                  "--link",          "2,2",
-                                                                  "--link",          "20,20",
-                                                                  "--rate",          "4",
-                                                                  "--duration",      "4",
-                                                                  "--settle",        "2",
-                                                                  "--drain",         "2",
-                                                                  "--setup-timeout", "20"},
-                                             std::chrono::seconds(60));
+    std::vector<std::string> args{"--port", std::to_string(server.Port()), "--server-pid",
+                                  std::to_string(server.Pid())};
+    std::istringstream more(
+        "--sources 4 --towers 4 --ringers 5 --link 2,2 --link 20,20 --rate 4 --duration 4 "
+        "--settle 2 --drain 2 --setup-timeout 20");
+    for (std::string arg; more >> arg;) args.push_back(arg);
+    const auto run = testsupport::RunProgram(TOLMER_LOAD_BINARY, args, std::chrono::seconds(60));
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err << server.Log();
 
     const std::string json = run.out.substr(run.out.rfind("\n{") + 1);
@@ -54,15 +49,11 @@ TEST(LoadSmoke, EveryStrikeReachesEveryRingerOfItsTowerThroughItsLinkDelays) {
     // link hear their own strikes no sooner, and so, once held, do those on
     // the 4 ms link.
     EXPECT_GE(JsonNumber(json, "delay_ms"), 40) << json;
-    const auto medians = json.find("\"own_median_ms\":[");
-    ASSERT_NE(medians, std::string::npos) << json;
-    std::istringstream list(json.substr(medians + 17));
-    for (int ringer = 0; ringer < 5; ++ringer) {
-        double median = 0;
-        list >> median;
-        list.ignore();  // the comma
-        EXPECT_GE(median, 40) << "ringer " << ringer << ": " << json;
-    }
+    std::istringstream medians(json.substr(json.find("\"own_median_ms\":[") + 17));
+    int ringers = 0;
+    for (double median = 0; medians >> median; medians.ignore(), ++ringers)
+        EXPECT_GE(median, 40) << "ringer " << ringers << ": " << json;
+    EXPECT_EQ(ringers, 5) << json;
     EXPECT_EQ(server.Stop(), 0) << server.Log();
 }
 

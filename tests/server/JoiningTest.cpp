@@ -2,7 +2,6 @@
 // the notices that refuse a request, after which the client may choose again.
 // The server's fuzz target judges every answer and relay for any names and
 // requests in any order; here are the orders, the notices' texts and the log.
-#include <cstdio>
 #include <set>
 
 #include "tests/server/ServerFixture.h"
@@ -44,9 +43,7 @@ TEST_F(Joining, ANewcomerToATowerLargerThanTheOutputCapIsNotCutOff) {
     StartServer({"--output-cap-kib", "16", "--max-towers", "1", "--max-ringers", "120", "--max-per-address", "0"});
     std::vector<TestClient> band;
     for (int i = 0; i < kRingers; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "ringer-%03d", i);
-        band.push_back(Enter("Big", name, i == 0, i + 1));
+        band.push_back(Enter("Big", "ringer-" + std::to_string(i), i == 0, i + 1));
         ASSERT_FALSE(HasFailure()) << "ringer " << i << " did not get the whole tower";
     }
     EXPECT_TRUE(band.back().Send(msg::Chat("ringer-109", "still here")));
@@ -87,10 +84,10 @@ TEST_F(Joining, EachRefusalHasItsOwnNoticeAndEachDroppedStrikeIsCountedInTheLog)
     refused(di, msg::JoinTower("St Mary", "Di"), "tower full");
     EXPECT_EQ(notices.size(), 8u);
 
-    // Ben rings no bell: his strikes are dropped, the first logged, all counted at the close.
+    // Ben rings no bell: his strikes are dropped (which the fuzz target judges), the
+    // first logged, all counted at the close.
     ben.Send(msg::Strike(1, 1, 1, 0));
     ben.Send(msg::Strike(7, 1, 2, 0));
-    ExpectNothingRelayedBefore(ann, {&ann, &ben}, "after the strikes");
     ben.Close();
     EXPECT_TRUE(server_.WaitForLog("closed: closed by the client (2 messages refused, 0 beyond the rate limits)"));
     EXPECT_EQ(Occurrences(server_.Log(), "dropped Strike: a bell the sender does not ring"), 1);

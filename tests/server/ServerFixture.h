@@ -42,8 +42,8 @@ protected:
 
     // Greets, starts or joins `tower` as `ringer`, and reads TowerEntered and the
     // RingerInfo of each of the `present` ringers (the newcomer included).
-    TestClient Enter(const std::string& tower, const std::string& ringer, bool start, int present) {
-        TestClient client;
+    TestClient Enter(const std::string& tower, const std::string& ringer, bool start, int present,
+                     TestClient client = {}) {
         Greet(client);
         client.Send(start ? msg::StartTower(tower, "", ringer) : msg::JoinTower(tower, ringer));
         const auto entered = client.Receive();
@@ -68,18 +68,6 @@ protected:
         from.Send(msg::RingerInfo(bellCount, ringer, bells, conductor));
         for (TestClient* client : tower)
             EXPECT_EQ(NextRecord(*client), (msg::RingerRecord{bellCount, ringer, bells, conductor}));
-    }
-
-    // Sends a chat line from `from` and expects it to be the next message every
-    // client in `tower` gets: proof that nothing sent before it was relayed.
-    static void ExpectNothingRelayedBefore(TestClient& from, std::vector<TestClient*> tower,
-                                           const std::string& marker) {
-        from.Send(msg::Chat("", marker));
-        for (TestClient* client : tower) {
-            const auto next = client->Receive();
-            ASSERT_TRUE(next && msg::TypeOf(*next) == wire::chat::kType) << "something came before " << marker;
-            EXPECT_EQ(next->GetString(wire::chat::kText), marker);
-        }
     }
 
     // How often `part` occurs in `text`, such as a kind of line in the log.

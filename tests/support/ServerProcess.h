@@ -33,6 +33,7 @@ public:
     // Everything it has written so far.
     std::string Out() const;
     std::string Err() const;
+    const std::string& ErrPath() const { return errPath_; }
 
 private:
     pid_t pid_ = -1;
@@ -53,6 +54,7 @@ public:
     int Stop(int signal = 15, milliseconds timeout = milliseconds(10000)) { return process_.Stop(signal, timeout); }
     // Everything the server has logged so far.
     std::string Log() const { return process_.Err(); }
+    const std::string& LogPath() const { return process_.ErrPath(); }
     // Waits until the log holds `text`; true when it does within the timeout.
     bool WaitForLog(const std::string& text, milliseconds timeout = milliseconds(5000)) const;
 

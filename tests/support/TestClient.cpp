@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <set>
 #include <utility>
 
 #include "net/Framing.h"
@@ -128,14 +127,12 @@ bool TestClient::WaitForServerClose(Millis timeout) {
 std::optional<std::vector<TowerListItem>> ReadTowerList(TestClient& client, Millis timeout) {
     const auto deadline = Clock::now() + timeout;
     std::vector<TowerListItem> items;
-    std::set<std::string> names;
     for (;;) {
         const auto message = client.ReceiveType(wire::towerListEntry::kType, Left(deadline));
         const auto entry = message ? wire::ReadTowerListEntry(message->Bytes()) : std::nullopt;
         if (!entry) return std::nullopt;
         items.push_back({entry->count, std::string(entry->name), std::string(entry->description)});
-        if (!entry->name.empty()) names.insert(items.back().name);
-        if (entry->count >= 0 && static_cast<std::size_t>(entry->count) == names.size()) return items;
+        if (entry->count <= 0 || items.size() >= static_cast<std::size_t>(entry->count)) return items;
     }
 }
 

@@ -72,9 +72,8 @@ struct TowerListItem {
     std::string description;
 };
 
-// Reads the TowerListEntry messages that answer a Hello until as many distinct
-// names as the announced count have arrived (one entry for count 0). Nothing
-// when they do not arrive within the timeout.
+// Reads the TowerListEntry messages that answer a Hello, as many as the count
+// they carry (one for an empty list); nothing when they do not all arrive in time.
 std::optional<std::vector<TowerListItem>> ReadTowerList(TestClient& client, Millis timeout = kDefaultTimeout);
 
 }  // namespace testsupport
