@@ -1,15 +1,6 @@
-// A small blocking client for the tower protocol, for tests and load tools.
-//
-//   testsupport::TestClient ann;
-//   ann.Connect(server.Port());                         // 127.0.0.1 only
-//   ann.Send(testsupport::msg::Hello());
-//   auto list = testsupport::ReadTowerList(ann);        // the answer to Hello
-//   ann.Send(testsupport::msg::StartTower("St Mary", "", "Ann"));
-//   auto entered = ann.Receive();                       // TowerEntered
-//   auto strike = ann.ReceiveType(wire::strike::kType); // skips other types
-//
-// Receive cuts messages by their length field as the client does; it never
-// blocks longer than the timeout given. Not thread-safe: one thread per client.
+// A small blocking client for the tower protocol, for tests and benchmarks:
+// Receive frames messages as the wire library does and never blocks longer
+// than the timeout given. Not thread-safe: one thread per client.
 #pragma once
 
 #include <chrono>
@@ -30,18 +21,17 @@ inline constexpr Millis kDefaultTimeout{5000};
 class TestClient {
 public:
     TestClient() = default;
-    ~TestClient();
-    TestClient(TestClient&& other) noexcept;
+    ~TestClient() { Close(); }
+    TestClient(TestClient&& other) noexcept { *this = std::move(other); }
     TestClient& operator=(TestClient&& other) noexcept;
     TestClient(const TestClient&) = delete;
     TestClient& operator=(const TestClient&) = delete;
 
-    // Asks for a small kernel receive buffer (SO_RCVBUF) before connecting,
-    // so that a client that stops reading backs up quickly. Call before Connect.
+    // Before Connect: a small kernel receive buffer (SO_RCVBUF), so that a
+    // client that stops reading backs up quickly.
     void SetReceiveBufferSize(int bytes) { receiveBufferSize_ = bytes; }
-
-    // Connects from this loopback address (127.0.0.2, ...) instead of the
-    // kernel's choice, to play a client at another address. Call before Connect.
+    // Before Connect: connect from this loopback address (127.0.0.2, ...) to
+    // play a client at another address.
     void SetSourceAddress(std::string address) { sourceAddress_ = std::move(address); }
 
     // Connects to 127.0.0.1:port with TCP_NODELAY; false when that fails.
@@ -65,10 +55,7 @@ public:
     // True once a read has seen the end of the connection (or a reset).
     bool ServerClosed() const { return serverClosed_; }
 
-    int Descriptor() const { return fd_; }
-
 private:
-    std::optional<MessageBuffer> TakeMessage();
     // Waits for and reads one block; false on timeout or end of connection.
     bool ReadSome(std::chrono::steady_clock::time_point deadline);
 
@@ -85,9 +72,8 @@ struct TowerListItem {
     std::string description;
 };
 
-// Reads the TowerListEntry messages that answer a Hello until as many distinct
-// names as the announced count have arrived (one entry for count 0). Nothing
-// when they do not arrive within the timeout.
+// Reads the TowerListEntry messages that answer a Hello, as many as the count
+// they carry (one for an empty list); nothing when they do not all arrive in time.
 std::optional<std::vector<TowerListItem>> ReadTowerList(TestClient& client, Millis timeout = kDefaultTimeout);
 
 }  // namespace testsupport

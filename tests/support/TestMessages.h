@@ -31,9 +31,17 @@ inline MessageBuffer Strike(int bell, int stroke, int sequence, int ping) {
 
 // A message of `length` bytes (6 or more) and the given type with a zero
 // payload, for feeding the server what no client would send.
-MessageBuffer Raw(int length, std::uint16_t type);
+inline MessageBuffer Raw(int length, std::uint16_t type) {
+    MessageBuffer message;
+    message.Create(length, type, wire::kThirdWord);
+    return message;
+}
 // A bare 6-byte header whose length field says `lengthField`, whatever follows.
-std::string Header(std::uint16_t lengthField, std::uint16_t type);
+inline std::string Header(std::uint16_t lengthField, std::uint16_t type) {
+    MessageBuffer message = Raw(wire::kHeaderSize, type);
+    message.PutU16(wire::kLengthOffset, lengthField);
+    return std::string(message.Bytes());
+}
 
 inline std::uint16_t TypeOf(const MessageBuffer& message) { return wire::TypeOf(message.Bytes()); }
 
@@ -45,6 +53,9 @@ struct RingerRecord {
     bool conductor;
     friend bool operator==(const RingerRecord&, const RingerRecord&) = default;
 };
-RingerRecord ReadRingerInfo(const MessageBuffer& message);
+inline RingerRecord ReadRingerInfo(const MessageBuffer& message) {
+    const auto info = wire::ReadRingerInfo(message.Bytes()).value();
+    return {info.bellCount, std::string(info.name), std::string(info.bells), info.conductor};
+}
 
 }  // namespace testsupport::msg

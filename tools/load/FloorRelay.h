@@ -37,7 +37,7 @@ class FloorRelay {
 public:
     // Takes over a listening socket.
     explicit FloorRelay(int listenFd);
-    virtual ~FloorRelay();
+    ~FloorRelay();
     FloorRelay(const FloorRelay&) = delete;
     FloorRelay& operator=(const FloorRelay&) = delete;
 
@@ -46,13 +46,12 @@ public:
     // Safe from another thread.
     void Stop();
 
-protected:
+private:
     // Sends one message to every connection of its tower.
-    virtual void Relay(const std::vector<int>& members, std::string_view message);
+    void Relay(const std::vector<int>& members, std::string_view message);
     // Sends to one connection, queueing what the socket does not take at once.
     void SendTo(int fd, std::string_view bytes);
 
-private:
     struct Connection {
         bool open = false;
         int tower = -1;

@@ -1,16 +1,19 @@
-// Latency balancing as rules, without sockets: a hall on a clock moved by
-// hand, ringers whose clients report made-up pings, and an outbox that notes
-// how long each message to each ringer is held.
+// The server's rules without sockets, on a clock moved by hand: rate limits,
+// the digest that keeps floods of one kind of event from flooding the log,
+// and latency balancing in a hall whose ringers report made-up pings, with an
+// outbox that notes how long each message to each ringer is held.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "server/LogDigest.h"
+#include "server/TokenBucket.h"
 #include "server/TowerHall.h"
 #include "tests/support/TestMessages.h"
 
@@ -20,6 +23,7 @@ namespace msg = testsupport::msg;
 using namespace std::chrono_literals;
 using server::Clock;
 using server::ConnectionId;
+using Verdict = server::TokenBucket::Verdict;
 
 class HandClock final : public Clock {
 public:
@@ -46,8 +50,6 @@ double Ms(Clock::Duration d) { return std::chrono::duration<double, std::milli>(
 // balances round trips up to 150 ms.
 class Balance : public ::testing::Test {
 protected:
-    static constexpr auto kCap = 150ms;
-
     void SetUp() override {
         for (ConnectionId id = 0; id < 4; ++id) {
             hall_.Connect(id, id + 1);
@@ -56,7 +58,6 @@ protected:
             hall_.Receive(id,
                           (id == 0 ? msg::StartTower("St Mary", "", name) : msg::JoinTower("St Mary", name)).Bytes());
         }
-        hall_.Receive(0, msg::RingerInfo(0, Name(0), "", true).Bytes());
         for (ConnectionId id = 0; id < 4; ++id)
             hall_.Receive(0, msg::RingerInfo(4, Name(id), wire::kBellSymbols.substr(id, 1), id == 0).Bytes());
     }
@@ -87,13 +88,11 @@ protected:
         return Ms(outbox_.lastHeld[id]);
     }
 
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> nowhere_{std::fopen("/dev/null", "w"), &std::fclose};
-    server::Log log_{true, nowhere_.get()};
+    server::Log log_{true};  // warnings only
     server::LogDigest digest_{log_};
     HandClock clock_;
     HoldingOutbox outbox_;
-    server::TowerHall hall_{outbox_, log_, digest_, clock_,
-                            server::HallLimits{10, 32, {5, 20}, {100, 200}, std::chrono::milliseconds(kCap)}};
+    server::TowerHall hall_{outbox_, log_, digest_, clock_, server::HallLimits{10, 32, {5, 20}, {100, 200}, 150ms}};
     int stroke_ = 0;
     int sequence_ = 0;
 };
@@ -102,30 +101,7 @@ protected:
 // while they move.
 constexpr double kNear = 0.5;
 
-TEST_F(Balance, EveryoneComesToHearTheirOwnStrikesAfterTheSlowestRoundTrip) {
-    RingRounds({{0, 10}, {1, 40}, {2, 80}}, 6);
-    // Holds begin at nothing and grow by 2 ms a second.
-    EXPECT_NEAR(HoldMs(0), 2 * 2.0, kNear) << "known after 1 s, probed 2 s later";
-    clock_.now += 60s;
-    EXPECT_NEAR(HoldMs(0), 70, kNear);
-    EXPECT_NEAR(HoldMs(1), 40, kNear);
-    EXPECT_NEAR(HoldMs(2), 0, kNear);
-    EXPECT_EQ(HoldMs(3), 0) << "a ringer who has not rung is not held";
-}
-
-TEST_F(Balance, WhatTheEchoReallyWaitedIsTakenOffEvenWhenItWaitedLongerThanAsked) {
-    RingRounds({{0, 10}, {2, 80}}, 4);
-    clock_.now += 60s;
-    ASSERT_NEAR(HoldMs(0), 70, kNear);
-    // Ringer 1's echoes wait 5 ms longer than asked (behind output held
-    // longer): its client's pings say so, and its round trip stays 10 ms.
-    outbox_.extra[0] = 5ms;
-    RingRounds({{0, 10}, {2, 80}}, 12);
-    outbox_.extra[0] = 0ms;
-    EXPECT_NEAR(HoldMs(0), 70, kNear);
-}
-
-TEST_F(Balance, PingsThatTellNothingAndAFewLateEchoesMoveNothing) {
+TEST_F(Balance, PingsThatTellNothingLateEchoesAndWhatTheEchoWaitedBeyondItsHoldMoveNothing) {
     RingRounds({{0, 10}, {2, 80}}, 4);
     clock_.now += 60s;
     ASSERT_NEAR(HoldMs(0), 70, kNear);
@@ -141,6 +117,12 @@ TEST_F(Balance, PingsThatTellNothingAndAFewLateEchoesMoveNothing) {
     clock_.now += 5s;
     EXPECT_NEAR(HoldMs(0), 70, kNear);
     EXPECT_NEAR(HoldMs(2), 0, kNear);
+    // Ringer 1's echoes wait 5 ms longer than asked (behind output held
+    // longer): its client's pings say so, and its round trip stays 10 ms.
+    outbox_.extra[0] = 5ms;
+    RingRounds({{0, 10}, {2, 80}}, 12);
+    outbox_.extra[0] = 0ms;
+    EXPECT_NEAR(HoldMs(0), 70, kNear);
 }
 
 TEST_F(Balance, ARingerBeyondTheCapIsNotHeldAndDoesNotSetTheDelay) {
@@ -158,16 +140,19 @@ TEST_F(Balance, ARingerBeyondTheCapIsNotHeldAndDoesNotSetTheDelay) {
     EXPECT_EQ(HoldMs(0), 0);
 }
 
-TEST_F(Balance, HoldsRiseAndFallByAtMostTwoMillisecondsASecond) {
+TEST_F(Balance, EveryoneHearsTheirOwnStrikesAfterTheSlowestRoundTripAndHoldsMoveAtMost2MsASecond) {
     RingRounds({{0, 10}, {1, 40}}, 4);
     clock_.now += 60s;
     ASSERT_NEAR(HoldMs(0), 30, kNear);
     // A slower ringer begins to ring, and is known after its third strike.
     RingRounds({{0, 10}, {1, 40}, {2, 80}}, 4);
     EXPECT_NEAR(HoldMs(0), 30 + 2 * 1.0, kNear);
-    EXPECT_NEAR(HoldMs(1), 0 + 2 * 2.0, kNear);
+    EXPECT_NEAR(HoldMs(1), 0 + 2 * 2.0, kNear) << "known after 1 s, probed 2 s later";
     clock_.now += 60s;
     EXPECT_NEAR(HoldMs(0), 70, kNear);
+    EXPECT_NEAR(HoldMs(1), 40, kNear);
+    EXPECT_NEAR(HoldMs(2), 0, kNear);
+    EXPECT_EQ(HoldMs(3), 0) << "a ringer who has not rung is not held";
 
     // The slowest ringer leaves: the others' holds fall to the next slowest.
     const auto left = clock_.now;
@@ -178,6 +163,57 @@ TEST_F(Balance, HoldsRiseAndFallByAtMostTwoMillisecondsASecond) {
     clock_.now = left + 30s;
     EXPECT_NEAR(HoldMs(0), 30, kNear);
     EXPECT_NEAR(HoldMs(1), 0, kNear);
+}
+
+TEST(TokenBucket, ABurstPassesThenTheRateAndOneLineMarksEachRunOfRefusals) {
+    const server::RateLimit limit{5, 20};
+    server::TokenBucket bucket;
+    const server::Clock::TimePoint start{};
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(bucket.Take(limit, start), Verdict::Pass) << i;
+    EXPECT_EQ(bucket.Take(limit, start), Verdict::FirstRefusal);
+    EXPECT_EQ(bucket.Take(limit, start + 100ms), Verdict::Refusal);
+    // A fifth of a second brings one token: one message passes, the next begins a new run.
+    EXPECT_EQ(bucket.Take(limit, start + 200ms), Verdict::Pass);
+    EXPECT_EQ(bucket.Take(limit, start + 200ms), Verdict::FirstRefusal);
+
+    // A long pause fills the bucket to its burst and no further.
+    const auto later = start + 1h;
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(bucket.Take(limit, later), Verdict::Pass) << i;
+    EXPECT_EQ(bucket.Take(limit, later), Verdict::FirstRefusal);
+}
+
+TEST(LogDigest, TheFirstOfAKindIsLoggedAndTheRestSummedUpWhenItsWindowEnds) {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* file = open_memstream(&text, &size);
+    server::Log log{true, file};  // quiet: warnings only
+    server::LogDigest digest{log};
+    const auto lines = [&](const std::string& part) {
+        std::fflush(file);
+        const std::string logged(text, size);
+        int count = 0;
+        for (auto at = logged.find(part); at != std::string::npos; at = logged.find(part, at + 1)) ++count;
+        return count;
+    };
+
+    const server::Clock::TimePoint start{};
+    for (int i = 0; i < 413; ++i)
+        digest.Report(server::LogEvent::TurnedAwayFull, "#" + std::to_string(i) + " turned away", start + i * 10ms);
+    digest.Report(server::LogEvent::ProtocolError, "#9 closed: protocol error", start + 1s);
+    EXPECT_EQ(digest.NextWindowEnd(), start + 10s);
+    EXPECT_EQ(lines("turned away"), 1);
+
+    digest.Summarise(start + 10s);
+    EXPECT_EQ(lines("\n"), 3);
+    EXPECT_EQ(lines("412 more connections turned away: the server is full, in the last 10 s"), 1);
+    EXPECT_EQ(lines("more connections closed for protocol errors"), 0) << "a window with one event has no sum";
+    EXPECT_EQ(digest.NextWindowEnd(), start + 11s);
+
+    // After a window has closed, the next event is logged in full again.
+    digest.Report(server::LogEvent::TurnedAwayFull, "#500 turned away", start + 12s);
+    EXPECT_EQ(lines("#500 turned away"), 1);
+    std::fclose(file);
+    std::free(text);
 }
 
 }  // namespace
