@@ -33,15 +33,14 @@ public:
         WSAStartup(MAKEWORD(2, 2), &data);
 #endif
         fd_ = ::socket(family, SOCK_STREAM, 0);
-        sockaddr_in6 address{};  // as large as either family's
+        sockaddr_in6 address{};  // as large as either family's, the port at the same place in both
         address.sin6_family = static_cast<decltype(address.sin6_family)>(family);
         if (family == AF_INET) reinterpret_cast<sockaddr_in&>(address).sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         else address.sin6_addr = in6addr_loopback;
         socklen_t size = family == AF_INET ? sizeof(sockaddr_in) : sizeof address;
-        if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0) return;
-        if (listening && ::listen(fd_, 1) != 0) return;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin6_port);  // at the same place in both families
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), size) == 0 && (!listening || ::listen(fd_, 1) == 0) &&
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+            port_ = ntohs(address.sin6_port);
     }
     ~LoopbackListener() {
         CloseNative(fd_);

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <stdexcept>
 
 namespace soundtest {
 
@@ -32,11 +31,8 @@ std::string WavBytes(int tag, int channels, int rate, int bits, const std::strin
 
 void WritePcm16Wav(const std::filesystem::path& path, const std::vector<std::int16_t>& interleaved, int channels,
                    int sampleRate) {
-    const std::string file =
-        WavBytes(1, channels, sampleRate, 16, LittleEndian({interleaved.begin(), interleaved.end()}, 2));
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(file.data(), static_cast<std::streamsize>(file.size()));
-    if (!out) throw std::runtime_error("cannot write " + path.string());
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        << WavBytes(1, channels, sampleRate, 16, LittleEndian({interleaved.begin(), interleaved.end()}, 2));
 }
 
 std::filesystem::path TempPath(const std::string& name) {

@@ -16,7 +16,7 @@ std::string LittleEndian(const std::vector<std::int32_t>& values, int bytes);
 std::string WavBytes(int tag, int channels, int rate, int bits, const std::string& data, bool extensible = false,
                      const std::string& before = "");
 
-// Writes 16-bit PCM with interleaved channels; throws when it cannot.
+// Writes 16-bit PCM with interleaved channels.
 void WritePcm16Wav(const std::filesystem::path& path, const std::vector<std::int16_t>& interleaved, int channels,
                    int sampleRate);
 

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <vector>
 
 #include "platform/EventLoop.h"
 #include "platform/sound/MixerProbe.h"
@@ -15,32 +14,15 @@
 
 namespace {
 
-// Wine's audio driver for this process: the test prefix has audio off; the
-// setting is put back when the test ends.
-class WineAudioDriver {
-public:
-    explicit WineAudioDriver(const wchar_t* driver) {
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Drivers", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                        &key_, nullptr);
-        DWORD size = sizeof previous_;
-        hadPrevious_ = RegQueryValueExW(key_, L"Audio", nullptr, nullptr, reinterpret_cast<BYTE*>(previous_), &size) ==
-                       ERROR_SUCCESS;
-        Set(driver);
+// Wine's audio driver for this process; the test prefix's own setting, audio
+// off, comes back when the test ends.
+struct WineAudioDriver {
+    explicit WineAudioDriver(const wchar_t* driver) { Set(driver); }
+    ~WineAudioDriver() { Set(L""); }
+    static void Set(const wchar_t* driver) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\Drivers", L"Audio", REG_SZ, driver,
+                        static_cast<DWORD>((wcslen(driver) + 1) * sizeof(wchar_t)));
     }
-    ~WineAudioDriver() {
-        if (hadPrevious_) Set(previous_);
-        else RegDeleteValueW(key_, L"Audio");
-        RegCloseKey(key_);
-    }
-
-private:
-    void Set(const wchar_t* value) {
-        RegSetValueExW(key_, L"Audio", 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                       static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
-    }
-    HKEY key_ = nullptr;
-    wchar_t previous_[64] = {};
-    bool hadPrevious_ = false;
 };
 
 TEST(Wasapi, TheSharedStreamRendersAStrike) {
@@ -54,11 +36,7 @@ TEST(Wasapi, TheSharedStreamRendersAStrike) {
     const platform::AudioOutputInfo output = platform::CurrentAudioOutput();
     ASSERT_TRUE(output.open) << "no WASAPI stream on ALSA's null device";
     EXPECT_EQ(output.driver, "wasapi");
-    EXPECT_GT(output.rate, 0);
     EXPECT_GT(output.periodFrames, 0);
-    std::printf("WASAPI under Wine: %d Hz, period %d frames\n", output.rate, output.periodFrames);
-
-    EXPECT_EQ(platform::LastRestartRenderNs(id), 0);
     ASSERT_TRUE(platform::SeekSoundToStart(id));
     ASSERT_TRUE(platform::PlaySound(id));
     EXPECT_TRUE(platform::PumpUntil([&] { return platform::LastRestartRenderNs(id) != 0; }, 2000))

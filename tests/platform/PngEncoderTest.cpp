@@ -1,27 +1,14 @@
-// The canvas control, drawings rendered into images, and PNG files that
-// Qt's own decoder reads back pixel for pixel.
+// PNG files that Qt's own decoder reads back pixel for pixel.
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QWidget>
 #include <cstring>
 
-#include "platform/Dialog.h"
 #include "platform/PngEncoder.h"
-#include "platform/qt/QtAccess.h"
-#include "tests/platform/SampleDrawing.h"
 
 using namespace platform;
 
 namespace {
-
-TEST(Canvas, ADrawingRendersItsItemsWhereTheyWerePutAndTheControlShowsIt) {
-    testsupport::ExpectSampleRendered(RenderDrawing(testsupport::SampleDrawing()));
-
-    const testsupport::SampleCanvas sample;
-    const QImage shown = qt::WidgetOf(sample.canvas)->grab().toImage();
-    EXPECT_EQ(shown.pixelColor(10, 10), QColor(200, 0, 0));
-}
 
 RgbaImage Image(int width, int height, std::uint32_t seed, bool noisy) {
     RgbaImage image{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 4)};
@@ -46,9 +33,7 @@ TEST(Png, FilesReadBackPixelForPixelAndFlatPicturesShrink) {
         for (int y = 0; y < image.height; ++y)
             wrong += std::memcmp(decoded.constScanLine(y), &image.pixels[y * image.width * 4], image.width * 4) != 0;
         EXPECT_EQ(wrong, 0) << image.width << " x " << image.height;
-        if (image.width == 400) {
-            EXPECT_LT(png.size(), image.pixels.size() / 20);
-        }
+        EXPECT_TRUE(image.width != 400 || png.size() < image.pixels.size() / 20) << png.size() << " bytes";
     }
 }
 
