@@ -116,13 +116,7 @@ TEST_F(SessionTest, OnlyTheConductorOrEverybodyWhileNobodyConductsMayAllocateAnd
 }
 
 TEST_F(SessionTest, ChatLinesGoOutInTheUsersNameAndListenersHearChatAndCalls) {
-    struct Ear : TowerListener {
-        std::vector<std::string> heard;
-        void OnCall(std::string_view text) override { heard.push_back("call " + std::string(text)); }
-        void OnChat(std::string_view name, std::string_view line) override {
-            heard.push_back(std::string(name) + ": " + std::string(line));
-        }
-    } ear;
+    testsupport::Ear ear;
     EXPECT_TRUE(session.SendChat("before a name"));
     EXPECT_FALSE(session.SendChat(""));
     session.JoinTower("St Mary", "Ann");
