@@ -141,7 +141,7 @@ TEST_F(SessionTest, TheSequenceWrapsShortStrikesAreReadAsFarAsTheyGoAndPingsGoTo
     EXPECT_EQ(Relay(2, 0, 9, 130).pinged, nullptr);  // a repeat records nothing
 }
 
-TEST_F(SessionTest, ListenersHearEveryStrikeThatMovesABellWithItsRingerAndArrival) {
+TEST_F(SessionTest, ListenersHearEveryStrikeThatMovesABellWithItsRingerAndArrivalAndChatAndCalls) {
     testsupport::Ear ear;
     Enter("Ann", 6, {{"Ben", "12"}});
     session.AddListener(ear);
@@ -150,9 +150,13 @@ TEST_F(SessionTest, ListenersHearEveryStrikeThatMovesABellWithItsRingerAndArriva
     session.OnStrike({2, 1, 0, 0}, at);  // moves nothing: not heard
     Info(6, "Cy", "2");                  // laid out again: the bell stands at 0
     session.OnStrike({2, 1, 0, 0}, at + std::chrono::milliseconds(5));
+    session.OnChat({"Ben", "hello"});
+    session.OnCall({"Go"});
     session.RemoveListener(ear);
     session.OnStrike({2, 0, 0, 0}, at);
-    EXPECT_EQ(ear.heard, (std::vector<std::string>{"strike 2 1 by Ben", "strike 2 1 by Cy"}));  // the ringer then
+    session.OnCall({"Stand"});
+    // Each strike with the ringer of its bell then.
+    EXPECT_EQ(ear.heard, (std::vector<std::string>{"strike 2 1 by Ben", "strike 2 1 by Cy", "Ben: hello", "call Go"}));
     EXPECT_EQ(ear.arrivals, (std::vector{at, at + std::chrono::milliseconds(5)}));
 }
 
