@@ -49,7 +49,9 @@ void ExpectRightPlaces(const robot_sim::Result& result) {
     }
 }
 
-const Blow* RobotBlow(const robot_sim::Result& result, long row, int place) {
+// The robot's blow just after `bell` in row `row`, or nullptr.
+const Blow* RobotBlowAfter(const robot_sim::Result& result, long row, char bell) {
+    const int place = static_cast<int>(result.rows[row].find(bell)) + 1;
     for (const Blow& blow : result.robot) {
         if (blow.row == row && blow.place == place) return &blow;
     }
@@ -95,21 +97,17 @@ TEST(RobotRinger, WaitsForLateBlowsAndKeepsItsPlaceThroughMissedDoubledAndExtraB
     ExpectRightPlaces(result);
     EXPECT_EQ(result.robot.size(), 64u * 3);
     // The robot's blow after the late one waits for it, then the rows close up.
-    const int late = static_cast<int>(result.rows[12].find('3'));
-    ASSERT_TRUE(robot::Holds(band.robot, robot::BellOfSymbol(result.rows[12].at(late + 1))));
-    const Blow* afterLate = RobotBlow(result, 12, late + 1);
+    const Blow* afterLate = RobotBlowAfter(result, 12, '3');
     ASSERT_NE(afterLate, nullptr);
-    const double lateBlow = band.ideal(BeatOf(12, late, 6)) + 300'000;
+    const double lateBlow = afterLate->ideal - kInterval + 300'000;
     EXPECT_GT(afterLate->heard, lateBlow);
     EXPECT_LT(afterLate->heard, lateBlow + 0.5 * kInterval);
     EXPECT_LT(WorstError(result.robot, 14, 19), 10'000);
     // The blow after the missing one waited one and a half blows from when
     // the missing one was due, then rang on.
-    const int missing = static_cast<int>(result.rows[20].find('3'));
-    ASSERT_TRUE(robot::Holds(band.robot, robot::BellOfSymbol(result.rows[20].at(missing + 1))));
-    const Blow* after = RobotBlow(result, 20, missing + 1);
+    const Blow* after = RobotBlowAfter(result, 20, '3');
     ASSERT_NE(after, nullptr);
-    EXPECT_NEAR(after->heard, band.ideal(BeatOf(20, missing, 6)) + 1.5 * kInterval, 2'000);
+    EXPECT_NEAR(after->heard, after->ideal + 0.5 * kInterval, 2'000);
     EXPECT_LT(WorstError(result.robot, 22), 5'000);
 
     // A doubled click (the same stroke twice) changes nothing at all.
@@ -123,25 +121,19 @@ TEST(RobotRinger, WaitsForLateBlowsAndKeepsItsPlaceThroughMissedDoubledAndExtraB
 }
 
 TEST(RobotRinger, TakenOverBellsStartWithTheirNextBlow) {
+    using robot::PlannedStrike;
     robot::RobotRinger ringer(6);
     ringer.SetBells(BellSetOf("2"), BellSetOf("13456"), 0);
     ringer.OnCall("Look to", 0);
     ringer.OnStrike(1, 1, 1'000'000);  // the treble starts rounds
-    auto next = ringer.Next();
-    ASSERT_TRUE(next);
-    EXPECT_EQ(next->bell, 2);
-    EXPECT_EQ(next->stroke, 1);
-    EXPECT_EQ(next->sendAt, 1'240'000);
+    EXPECT_EQ(ringer.Next(), (PlannedStrike{2, 1, 1'240'000, 0, 1}));
     // A person rang the 5th in row 0; given the 5th as well during row 3, the
     // robot strikes the 5th's blow in row 3 first, turning it over.
     ringer.OnStrike(5, 1, 1'000'000 + static_cast<robot::Micros>(4 * kInterval));
-    const robot::Micros rowThree = 1'000'000 + static_cast<robot::Micros>(BeatOf(3, 1, 6) * kInterval);
-    ringer.SetBells(BellSetOf("25"), BellSetOf("1346"), rowThree);
-    next = ringer.Next();
+    ringer.SetBells(BellSetOf("25"), BellSetOf("1346"), 1'000'000 + BeatOf(3, 1, 6) * 240'000);
+    const auto next = ringer.Next();
     ASSERT_TRUE(next);
-    EXPECT_EQ(next->row, 3);
-    EXPECT_EQ(next->bell, 5);
-    EXPECT_EQ(next->stroke, 0);
+    EXPECT_EQ(std::tuple(next->bell, next->row, next->stroke), std::tuple(5, 3L, 0));
     // Every client laid its bells out again for the allocation: stroke 1 moves it.
     ringer.BellsLaidOut();
     EXPECT_EQ(ringer.Next()->stroke, 1);

@@ -85,59 +85,52 @@ TEST_F(SessionTest, ARelayedStrikeMovesItsBellOnceAndARelayoutPutsItBack) {
 
 TEST_F(SessionTest, TheEchoOfTheUsersLatestStrikeIsTimedAndItsPingGoesWithTheNext) {
     Enter("Ann", 6, {{"Ann", "12"}, {"Ben", "3"}});
-    session.ClickBell(PositionOf(1), true);
-    clockMs += 42;
-    Relay(1, 1, 1);
-    EXPECT_EQ(session.lastPing, 42);
-    session.ClickBell(PositionOf(1), false);
+    const auto click = [&](int bell, bool upper) { session.ClickBell(PositionOf(bell), upper); };
+    // `ms` later the echo of (bell, stroke, sequence) comes: the ping it measured, or 0.
+    const auto echo = [&](int ms, int bell, int stroke, std::optional<std::uint16_t> sequence) {
+        clockMs += ms;
+        Relay(bell, stroke, sequence);
+        return session.lastPing;
+    };
+    click(1, true);
+    EXPECT_EQ(echo(42, 1, 1, 1), 42);
+    click(1, false);
     EXPECT_EQ(sent.Strikes().back(), (wire::Strike{1, 0, 2, 42}));
     EXPECT_EQ(session.lastPing, 0);
     EXPECT_EQ(session.strikeSentAt, 1042);
-    Relay(1, 0, 2);  // in the same millisecond
-    EXPECT_EQ(session.lastPing, 1);
-
+    EXPECT_EQ(echo(0, 1, 0, 2), 1);  // in the same millisecond
     // Two clicks before the echo: the first echo moves the bell untimed, the
     // second is a repeat.
-    session.ClickBell(PositionOf(2), true);
-    session.ClickBell(PositionOf(2), true);
-    clockMs += 5;
+    click(2, true);
+    click(2, true);
     EXPECT_NE(Relay(2, 1, 3).slot, -1);
-    EXPECT_EQ(Relay(2, 1, 4).slot, -1);
-    EXPECT_EQ(session.lastPing, 0);
+    EXPECT_EQ(echo(5, 2, 1, 4), 0);
     // Another ringer's bell with the user's number, a ping of 32767 ms or
     // more, one across midnight: none is measured.
-    session.ClickBell(PositionOf(1), true);
-    Relay(3, 1, 5);
-    EXPECT_EQ(session.lastPing, 0);
-    clockMs += 32767;
-    Relay(1, 1, 5);
-    EXPECT_EQ(session.lastPing, 0);
-    session.ClickBell(PositionOf(1), false);
-    clockMs = 10;
-    Relay(1, 0, 6);
+    click(1, true);
+    EXPECT_EQ(echo(0, 3, 1, 5), 0);
+    EXPECT_EQ(echo(32767, 1, 1, 5), 0);
+    click(1, false);
+    EXPECT_EQ(echo(10 - clockMs, 1, 0, 6), 0);
+    // The sequence wraps; a strike without one (10 bytes) moves its bell untimed.
+    session.strikeSeq = 65535;
+    click(1, true);
+    EXPECT_EQ(sent.Strikes().back().sequence, 0);
+    EXPECT_NE(Relay(1, 1, std::nullopt, std::nullopt).slot, -1);
     EXPECT_EQ(session.lastPing, 0);
 }
 
-TEST_F(SessionTest, TheSequenceWrapsShortStrikesAreReadAsFarAsTheyGoAndPingsGoToTheirRingers) {
+TEST_F(SessionTest, EachReportedPingGoesToTheRingerOfTheStruckBell) {
     Enter("Ann", 6, {{"Ann", "1"}, {"Ben", "2"}});
-    session.strikeSeq = 65535;
-    session.ClickBell(PositionOf(1), true);
-    EXPECT_EQ(sent.Strikes().back().sequence, 0);
-    // 10 bytes: moves the bell, neither timed nor a ping.
-    EXPECT_NE(Relay(1, 1, std::nullopt, std::nullopt).slot, -1);
-    EXPECT_EQ(session.lastPing, 0);
     // 12 bytes: timed, no ping.
-    session.ClickBell(PositionOf(1), false);
+    session.ClickBell(PositionOf(1), true);
     clockMs += 7;
-    EXPECT_EQ(Relay(1, 0, 1, std::nullopt).pinged, nullptr);
+    EXPECT_EQ(Relay(1, 1, 1, std::nullopt).pinged, nullptr);
     EXPECT_EQ(session.lastPing, 7);
-
-    // Each reported ping goes to the ringer of the struck bell.
     EXPECT_EQ(Relay(2, 1, 9, 0).pinged, nullptr);  // 0: nothing measured
     const StrikeChange change = Relay(2, 0, 9, 120);
     ASSERT_NE(change.pinged, nullptr);
-    EXPECT_EQ(change.pinged->name, "Ben");
-    EXPECT_EQ(change.pinged->pings.ColumnText(), "120 (0) 120 120 120 (0)");
+    EXPECT_EQ(change.pinged->name + " " + change.pinged->pings.ColumnText(), "Ben 120 (0) 120 120 120 (0)");
     EXPECT_EQ(Relay(2, 0, 9, 130).pinged, nullptr);  // a repeat records nothing
 }
 

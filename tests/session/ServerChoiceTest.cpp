@@ -38,8 +38,15 @@ std::string Chosen(const std::string& commandLine, const ServerSettings& setting
 }
 
 TEST(ServerChoice, EachPlaceGivesWayToTheOneAboveItAndTheMainServerComesLast) {
-    const SettingsFile file("from-file.example:4001\n"), bad("ringing.example.org:70000\n");
+    const SettingsFile file("from-file.example:4001\n"), bad("ringing.example.org:70000\n"), folder("");
     const ServerSettings all{"from-variable.example:4002", file.path}, badBelow{"::1", bad.path};
+    // A folder where the file should be cannot be read as one.
+    std::filesystem::remove(folder.path);
+    std::filesystem::create_directory(folder.path);
+    // The file is one line; blanks around it do not count.
+    const auto inFile = [](const SettingsFile& f) { return ServerSettings{std::nullopt, f.path}; };
+    const SettingsFile spaced("ringing.example.org:4000   \n"), notepad("\xEF\xBB\xBF  [2001:db8::7]:4000\r\n\r\n"),
+        empty(""), blank(" \n\n"), twoLines("ringing.example.org\nother.example.org\n");
     const std::vector<std::tuple<std::string, ServerSettings, std::string>> cases = {
         // The switches are plain case-sensitive text after a blank; -l is searched first.
         {"tolmer", {}, "main.example 17481"},
@@ -66,6 +73,12 @@ TEST(ServerChoice, EachPlaceGivesWayToTheOneAboveItAndTheMainServerComesLast) {
         {"tolmer", {std::nullopt, file.path.string() + "-not-there"}, "main.example 17481"},
         {"tolmer", {std::nullopt, file.path / "under-a-file"}, "main.example 17481"},
         {"tolmer", {std::nullopt, {}}, "main.example 17481"},  // no place for one
+        {"tolmer", inFile(spaced), "ringing.example.org 4000"},
+        {"tolmer", inFile(notepad), "2001:db8::7 4000"},  // as Notepad may save it
+        {"tolmer", inFile(empty), "main.example 17481"},
+        {"tolmer", inFile(blank), "main.example 17481"},
+        {"tolmer", inFile(twoLines), "problem: The server \"ringing.example.org...\" named by the settings file"},
+        {"tolmer", inFile(folder), "problem: The settings file " + folder.Shown() + " cannot be read: "},
         // A problem says where the value came from, and nothing below is
         // tried; a place above decides before a bad value below is looked at.
         {"tolmer", badBelow,
@@ -82,25 +95,6 @@ TEST(ServerChoice, EachPlaceGivesWayToTheOneAboveItAndTheMainServerComesLast) {
               "The server \"ringing.example.org:70000\" named by the settings file " + bad.Shown() +
                   " cannot be used: the port must be a number from 1 to 65535.\n\n"
                   "Write the server as HOST or HOST:PORT (an IPv6 address as [ADDRESS]:PORT).");
-    // A folder where the file should be cannot be read as one.
-    const SettingsFile folder("");
-    std::filesystem::remove(folder.path);
-    std::filesystem::create_directory(folder.path);
-    EXPECT_EQ(Chosen("tolmer", {std::nullopt, folder.path})
-                  .find("problem: The settings file " + folder.Shown() + " cannot be read: "),
-              0u);
-}
-
-TEST(ServerChoice, TheSettingsFileIsOneLineAndBlanksAroundItDoNotCount) {
-    const auto fromFile = [](const std::string& text) {
-        return Chosen("tolmer", {std::nullopt, SettingsFile(text).path});
-    };
-    EXPECT_EQ(fromFile("ringing.example.org:4000   \n"), "ringing.example.org 4000");
-    EXPECT_EQ(fromFile("\xEF\xBB\xBF  [2001:db8::7]:4000\r\n\r\n"), "2001:db8::7 4000");  // as Notepad may save it
-    EXPECT_EQ(fromFile(""), "main.example 17481");
-    EXPECT_EQ(fromFile(" \n\n"), "main.example 17481");
-    EXPECT_NE(fromFile("ringing.example.org\nother.example.org\n").find("it holds a blank or a line break"),
-              std::string::npos);
 }
 
 TEST(ServerAddress, AHostNameOrAnAddressWithOrWithoutAPort) {
@@ -167,11 +161,10 @@ TEST(ServerSettings, TheFileIsInTheUsersConfigurationFolder) {
         else ::unsetenv("XDG_CONFIG_HOME");
         return ThisUsersServerSettings().file.string();
     };
-    const char* home = std::getenv("HOME");
-    ASSERT_TRUE(home);
+    const std::string home = std::getenv("HOME");
     EXPECT_EQ(pathWith("/srv/ann/config"), "/srv/ann/config/tolmer/server");
-    EXPECT_EQ(pathWith("relative/config"), std::string(home) + "/.config/tolmer/server");
-    EXPECT_EQ(pathWith(nullptr), std::string(home) + "/.config/tolmer/server");
+    EXPECT_EQ(pathWith("relative/config"), home + "/.config/tolmer/server");  // only an absolute one counts
+    EXPECT_EQ(pathWith(nullptr), home + "/.config/tolmer/server");
 }
 #endif
 
