@@ -53,7 +53,7 @@ TEST_F(SessionTest, TheTowerStandsCentredWithBellOneOnTheRightAndTheUsersBellsTa
     EXPECT_EQ(SlotOf(1)->lowerKey, "");
 }
 
-TEST_F(SessionTest, AClickSendsTheOppositeStrokeOnlyFromTheButtonToRingNext) {
+TEST_F(SessionTest, AClickSendsTheOppositeStrokeOnlyFromTheButtonToRingNextAndOnlyTheEchoMovesTheBell) {
     Enter("Ann", 6, {{"Ann", "3"}, {"Ben", "1"}});
     const int three = PositionOf(3);
     EXPECT_FALSE(session.ClickBell(three, false));         // the number stands on the lower button
@@ -67,10 +67,8 @@ TEST_F(SessionTest, AClickSendsTheOppositeStrokeOnlyFromTheButtonToRingNext) {
     EXPECT_EQ(strikes[0], (wire::Strike{3, 1, 1, 0}));
     EXPECT_EQ(strikes[1], (wire::Strike{3, 1, 2, 0}));  // the same stroke until the echo
     EXPECT_EQ(SlotOf(3)->stroke, 0);                    // nothing moves before it
-}
 
-TEST_F(SessionTest, ARelayedStrikeMovesItsBellOnceAndARelayoutPutsItBack) {
-    Enter("Ann", 6, {{"Ben", "123456"}});
+    // A relayed strike moves its bell once; a relayout puts it back.
     EXPECT_EQ(Relay(2, 0).slot, -1);  // already at stroke 0
     const StrikeChange moved = Relay(2, 5);
     EXPECT_EQ(moved.slot, PositionOf(2) - 1);
@@ -79,7 +77,6 @@ TEST_F(SessionTest, ARelayedStrikeMovesItsBellOnceAndARelayoutPutsItBack) {
     EXPECT_EQ(Relay(7, 1).slot, -1);  // not laid out
     EXPECT_EQ(Relay(0, 1).slot, -1);
     session.LayOutBells();
-    EXPECT_EQ(SlotOf(2)->stroke, 0);
     EXPECT_EQ(Relay(2, 0).slot, -1);
 }
 
@@ -118,6 +115,18 @@ TEST_F(SessionTest, TheEchoOfTheUsersLatestStrikeIsTimedAndItsPingGoesWithTheNex
     EXPECT_EQ(sent.Strikes().back().sequence, 0);
     EXPECT_NE(Relay(1, 1, std::nullopt, std::nullopt).slot, -1);
     EXPECT_EQ(session.lastPing, 0);
+
+    // Strikes of other callers (a robot's) carry neither sequence nor ping,
+    // and neither they nor their echoes disturb the user's measurement.
+    click(1, false);
+    clockMs += 10;
+    session.SendStrike(2, 0);
+    EXPECT_EQ(sent.Strikes().back(), (wire::Strike{2, 0, 0, 0}));
+    EXPECT_EQ(echo(20, 2, 0, 0), 0);
+    EXPECT_EQ(session.strikeSeq, 1);
+    EXPECT_EQ(echo(0, 1, 0, 1), 30);
+    session.SendStrike(1, 1);
+    EXPECT_EQ(session.lastPing, 30);
 }
 
 TEST_F(SessionTest, EachReportedPingGoesToTheRingerOfTheStruckBell) {
@@ -135,7 +144,18 @@ TEST_F(SessionTest, EachReportedPingGoesToTheRingerOfTheStruckBell) {
 }
 
 TEST_F(SessionTest, ListenersHearEveryStrikeThatMovesABellWithItsRingerAndArrivalAndChatAndCalls) {
-    testsupport::Ear ear;
+    struct Ear : TowerListener {
+        std::vector<std::string> heard;
+        void OnStrike(const HeardStrike& s) override {
+            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(s.arrivedAt.time_since_epoch());
+            heard.push_back("strike " + std::to_string(s.bell) + std::to_string(s.stroke) + " by " +
+                            std::string(s.ringer) + " at " + std::to_string(ms.count()));
+        }
+        void OnCall(std::string_view text) override { heard.push_back("call " + std::string(text)); }
+        void OnChat(std::string_view name, std::string_view line) override {
+            heard.push_back(std::string(name) + ": " + std::string(line));
+        }
+    } ear;
     Enter("Ann", 6, {{"Ben", "12"}});
     session.AddListener(ear);
     const auto at = std::chrono::steady_clock::time_point(std::chrono::seconds(7));
@@ -148,27 +168,9 @@ TEST_F(SessionTest, ListenersHearEveryStrikeThatMovesABellWithItsRingerAndArriva
     session.RemoveListener(ear);
     session.OnStrike({2, 0, 0, 0}, at);
     session.OnCall({"Stand"});
-    // Each strike with the ringer of its bell then.
-    EXPECT_EQ(ear.heard, (std::vector<std::string>{"strike 2 1 by Ben", "strike 2 1 by Cy", "Ben: hello", "call Go"}));
-    EXPECT_EQ(ear.arrivals, (std::vector{at, at + std::chrono::milliseconds(5)}));
-}
-
-TEST_F(SessionTest, StrikesOfOtherCallersLeaveTheUsersMeasurementAlone) {
-    Enter("Robot", 6, {{"Robot", "12"}});
-    session.ClickBell(PositionOf(1), true);  // the user's strike, sequence 1
-    clockMs += 30;
-    session.SendStrike(2, 1);
-    session.SendStrike(1, 1);
-    EXPECT_EQ(sent.Strikes()[1], (wire::Strike{2, 1, 0, 0}));
-    EXPECT_EQ(session.strikeSeq, 1);
-    EXPECT_EQ(session.strikeSentAt, 1000);
-    // Their echoes are not timed; the user's own still is.
-    Relay(2, 1, 0, 0);
-    EXPECT_EQ(session.lastPing, 0);
-    Relay(1, 1, 1, 0);
-    EXPECT_EQ(session.lastPing, 30);
-    session.SendStrike(1, 0);
-    EXPECT_EQ(session.lastPing, 30);
+    // Each strike (bell, stroke) with the ringer of its bell then.
+    EXPECT_EQ(ear.heard, (std::vector<std::string>{"strike 21 by Ben at 7000", "strike 21 by Cy at 7005", "Ben: hello",
+                                                   "call Go"}));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// A TowerSession whose messages are kept for the test to read, a listener,
-// and short ways to feed the session what a server sends.
+// A TowerSession whose messages are kept for the test to read, and short
+// ways to feed it what a server sends.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,21 +21,6 @@ struct KeptMessages : OutgoingSink {
         for (const MessageBuffer& m : messages)
             if (wire::TypeOf(m.Bytes()) == wire::strike::kType) strikes.push_back(*wire::ReadStrike(m.Bytes()));
         return strikes;
-    }
-};
-
-// Hears the tower as lines: "strike 2 1 by Ben", "call Go", "Ben: hello".
-struct Ear : TowerListener {
-    std::vector<std::string> heard;
-    std::vector<std::chrono::steady_clock::time_point> arrivals;
-    void OnStrike(const HeardStrike& strike) override {
-        heard.push_back("strike " + std::to_string(strike.bell) + " " + std::to_string(strike.stroke) + " by " +
-                        std::string(strike.ringer));
-        arrivals.push_back(strike.arrivedAt);
-    }
-    void OnCall(std::string_view text) override { heard.push_back("call " + std::string(text)); }
-    void OnChat(std::string_view name, std::string_view line) override {
-        heard.push_back(std::string(name) + ": " + std::string(line));
     }
 };
 
