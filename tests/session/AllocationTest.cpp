@@ -7,27 +7,15 @@ namespace {
 using Chosen = std::array<std::string, 12>;
 using testsupport::SessionTest;
 
-class AllocationTest : public SessionTest {
-protected:
-    void SetUp() override {
-        SessionTest::SetUp();
-        Enter("Ann", 6, {{"Ann", ""}, {"Ben", ""}, {"Cy", ""}, {"Di", ""}, {"Ed", ""}, {"Flo", ""}});
-    }
-    // "bells, gap messages: each ringer=their bells".
-    std::string Tally(const Chosen& chosen) {
+TEST_F(SessionTest, BellsFromOneUpCountEachRingersGoLowestFirstAndEachGapIsReported) {
+    Enter("Ann", 6, {{"Ann", ""}, {"Ben", ""}, {"Cy", ""}, {"Di", ""}, {"Ed", ""}, {"Flo", ""}});
+    // Bells, gap messages: each ringer=their bells.
+    const auto tally = [&](const Chosen& chosen) {
         const AllocationResult result = TallyAllocation(chosen, session.ringers.ringers);
         std::string text = std::to_string(result.bellCount) + ", " + std::to_string(result.gapMessages) + ":";
         for (const auto& [name, bells] : result.tally) text += " " + name + "=" + bells;
         return text;
-    }
-    std::vector<wire::RingerInfo> SentRecords() {
-        std::vector<wire::RingerInfo> records;
-        for (const MessageBuffer& m : sent.messages) records.push_back(*wire::ReadRingerInfo(m.Bytes()));
-        return records;
-    }
-};
-
-TEST_F(AllocationTest, BellsFromOneUpCountEachRingersGoLowestFirstAndEachGapIsReported) {
+    };
     const std::vector<std::pair<Chosen, std::string>> cases = {
         {{"Ann", "Ben", "Cy", "Di", "Ed", "Flo"}, "6, 0: Ann=1 Ben=2 Cy=3 Di=4 Ed=5 Flo=6"},
         {{"Cy", "Ann", "Cy", "Ben", "Cy", "Ann", "Ann", "Ann", "Ann", "Ed", "Ed", "Ed"},
@@ -38,14 +26,19 @@ TEST_F(AllocationTest, BellsFromOneUpCountEachRingersGoLowestFirstAndEachGapIsRe
         {{"", "Ann"}, "0, 1: Ann= Ben= Cy= Di= Ed= Flo="},
         {{}, "0, 1: Ann= Ben= Cy= Di= Ed= Flo="},
     };
-    for (const auto& [chosen, tally] : cases) EXPECT_EQ(Tally(chosen), tally);
+    for (const auto& [chosen, tallied] : cases) EXPECT_EQ(tally(chosen), tallied);
 }
 
-TEST_F(AllocationTest, WhoeverOpensTheDialogConductsAndOkRewritesEveryRecordInNameOrder) {
-    Info(6, "Ann", "12");
+TEST_F(SessionTest, WhoeverOpensTheDialogConductsAndOkRewritesEveryRecordInNameOrder) {
+    const auto sentRecords = [&] {
+        std::vector<wire::RingerInfo> records;
+        for (const MessageBuffer& m : sent.messages) records.push_back(*wire::ReadRingerInfo(m.Bytes()));
+        return records;
+    };
+    Enter("Ann", 6, {{"Ann", "12"}, {"Ben", ""}, {"Cy", ""}, {"Di", ""}, {"Ed", ""}, {"Flo", ""}});
     session.AppointSelf();
     session.AppointSelf();  // told the server once
-    EXPECT_EQ(SentRecords(), (std::vector<wire::RingerInfo>{{6, "Ann", "12", true}}));
+    EXPECT_EQ(sentRecords(), (std::vector<wire::RingerInfo>{{6, "Ann", "12", true}}));
     sent.messages.clear();
     const AllocationResult allocation = TallyAllocation({"Ben", "Ann", "ben"}, session.ringers.ringers);
     Info(6, "Zed", "4");  // arrived while the dialog was open
@@ -56,7 +49,7 @@ TEST_F(AllocationTest, WhoeverOpensTheDialogConductsAndOkRewritesEveryRecordInNa
     const std::vector<wire::RingerInfo> expected = {
         {3, "Ann", "2", false}, {3, "Ben", "1", true}, {3, "Cy", "", false},  {3, "Di", "", false},
         {3, "Ed", "", false},   {3, "Flo", "", false}, {3, "Zed", "", false}, {3, "ben", "", false}};
-    EXPECT_EQ(SentRecords(), expected);
+    EXPECT_EQ(sentRecords(), expected);
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 // The ringers present: what each RingerInfo and RingerLeft changes, the
-// order of the rows, who may allocate and call, whose bell is whose, and the
-// chat.
+// order of the rows, who may allocate, call and chat, and whose bell is whose.
 #include <algorithm>
 
-#include "lobby/ChatLog.h"
 #include "lobby/RingerOrder.h"
 #include "tests/session/SessionFixture.h"
 
@@ -79,14 +77,6 @@ TEST_F(SessionTest, OnlyTheConductorOrEverybodyWhileNobodyConductsMayAllocateAnd
     ASSERT_EQ(sent.messages.size(), 2u);
     EXPECT_EQ(*wire::ReadCall(sent.messages[0].Bytes()), (wire::Call{"Bob"}));
     EXPECT_EQ(*wire::ReadChat(sent.messages[1].Bytes()), (wire::Chat{"Ann", "hello"}));
-}
-
-TEST(ChatLog, TheNewestLineGoesOnTopAndTheOldestTextIsCutAt4000Bytes) {
-    EXPECT_EQ(PrependChatLine("", "Ann", "Hello"), "Ann: Hello\r\n");
-    EXPECT_EQ(PrependChatLine("Ann: Hello\r\n", "Ben", "Hi"), "Ben: Hi\r\nAnn: Hello\r\n");
-    const std::string shown = PrependChatLine(std::string(3990, 'o'), "Ann", std::string(22, 'x'));
-    EXPECT_EQ(shown.size(), 4000u);
-    EXPECT_EQ(shown.substr(0, 30), "Ann: " + std::string(22, 'x') + "\r\n" + "o");
 }
 
 }  // namespace
