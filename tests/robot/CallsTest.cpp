@@ -1,12 +1,14 @@
-// Calls: how the robot reads them, when they take effect (every ringer gets
-// at least one whole row's warning of a Go), what each method's bobs and
-// singles do at its lead ends, and tenors covering on odd stages.
+// What the robot hears. Calls: how it reads them, when they take effect
+// (every ringer gets at least one whole row's warning of a Go), what each
+// method's bobs and singles do at its lead ends, and tenors covering on odd
+// stages. Chat lines addressed to it: what it makes of them and answers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "tools/robot/ChatCommand.h"
 #include "tools/robot/MethodLibrary.h"
 #include "tools/robot/RowGenerator.h"
 
@@ -141,6 +143,41 @@ TEST(Calls, RowsAskedForEarlyAreRemadeByALaterCall) {
     rows.Hear(*ReadCall("Bob"), 10);
     EXPECT_EQ(rows.RowAt(12)->Symbols(), "132546");
     EXPECT_EQ(rows.RowAt(13)->Symbols(), "123564");
+}
+
+TEST(ChatCommand, OnlyLinesAddressedToTheRobotAreCommands) {
+    EXPECT_EQ(robot::ReadChatCommand("Robot", "Robot: method Cambridge Surprise Minor"),
+              (robot::ChatCommand{robot::ChatCommandType::Method, "Cambridge Surprise Minor"}));
+    EXPECT_EQ(robot::ReadChatCommand("Robot", "  robot :  INTERVAL  250 "),
+              (robot::ChatCommand{robot::ChatCommandType::Interval, "250"}));
+    EXPECT_EQ(robot::ReadChatCommand("Robot", "ROBOT: Leave"), (robot::ChatCommand{robot::ChatCommandType::Leave, ""}));
+    EXPECT_EQ(robot::ReadChatCommand("Robot", "Robot: dance"),
+              (robot::ChatCommand{robot::ChatCommandType::Unknown, "dance"}));
+    EXPECT_EQ(robot::ReadChatCommand("Robot", "Robot: method"),
+              (robot::ChatCommand{robot::ChatCommandType::Unknown, "method"}));
+    EXPECT_EQ(robot::ReadChatCommand("Robot", "Robot: leave now"),
+              (robot::ChatCommand{robot::ChatCommandType::Unknown, "leave now"}));
+    EXPECT_EQ(robot::ReadChatCommand("Bot 2", "bot 2: leave"), (robot::ChatCommand{robot::ChatCommandType::Leave, ""}));
+    for (const char* other : {"Robot", "Robot method x", "Robots: leave", "Hi Robot: leave", "Rob: leave", ""})
+        EXPECT_FALSE(robot::ReadChatCommand("Robot", other)) << other;
+}
+
+TEST(ChatCommand, CommandsChangeTheRobotAndRefusalsSayWhyAndChangeNothing) {
+    robot::RobotRinger ringer(6);
+    auto obey = [&](const char* line) { return robot::Obey(*robot::ReadChatCommand("Robot", line), ringer); };
+    obey("Robot: method Stedman");
+    EXPECT_EQ(ringer.NextMethod()->name, "Stedman Doubles");  // the stage that fits the tower
+    EXPECT_EQ(obey("Robot: method Bristol Surprise Major").text, "Bristol Surprise Major is not for 6 bells.");
+    EXPECT_EQ(obey("Robot: method Nonesuch Minor").text, "I don't know the method \"Nonesuch Minor\".");
+    EXPECT_EQ(ringer.NextMethod()->name, "Stedman Doubles");
+    obey("Robot: interval 250");
+    for (const char* wrong : {"Robot: interval", "Robot: interval 99", "Robot: interval 2001", "Robot: interval 25O"}) {
+        EXPECT_EQ(obey(wrong).text, "The interval is a whole number of milliseconds from 100 to 2000.") << wrong;
+    }
+    EXPECT_DOUBLE_EQ(ringer.IntervalMs(), 250);
+    EXPECT_TRUE(obey("Robot: leave").leave);
+    EXPECT_FALSE(obey("Robot: sing").leave);
+    EXPECT_EQ(obey("Robot: sing").text, "I understand: method NAME, interval MS, leave.");
 }
 
 }  // namespace

@@ -107,23 +107,7 @@ TEST_F(RobotTest, FollowsAReallocationAndStandsWhenTheConductorLeaves) {
     EXPECT_EQ(robot_.Wait(0ms), -1) << "the robot should still be in the tower";
 }
 
-TEST_F(RobotTest, ARefusalOrALostConnectionEndsItWithStatusOne) {
-    robot_band::ScriptedBand band(server_.Port(), "St Mary");
-    ASSERT_TRUE(band.Enter());
-    // The robot's name is taken in the tower: the server's text, status 1.
-    const auto run = testsupport::RunProgram(TOLMER_ROBOT_BINARY, RobotArgs({"--name", "Conductor"}));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("Someone in that tower already uses that name. Please choose another."), std::string::npos)
-        << run.err;
-    // Under its own name it joins; the server goes away: status 1.
-    ASSERT_TRUE(robot_.Start(TOLMER_ROBOT_BINARY, RobotArgs()));
-    ASSERT_TRUE(band.WaitForRinger("Robot"));
-    EXPECT_EQ(server_.Stop(), 0);
-    EXPECT_EQ(robot_.Wait(5s), 1);
-    EXPECT_NE(robot_.Err().find("connection to the server lost"), std::string::npos) << robot_.Err();
-}
-
-TEST_F(RobotTest, GreetsAnswersChatCommandsAndLeavesWhenAsked) {
+TEST_F(RobotTest, GreetsAnswersLeavesWhenAskedAndEndsWithStatusOneOnARefusalOrALostConnection) {
     ASSERT_NO_FATAL_FAILURE(Gather(6, "135", "246", {"--method", "cambridge surprise"}));
     // It arrived before the tower had bells: the method's stage comes with them.
     const auto said = [&](const std::string& answer) {
@@ -137,6 +121,18 @@ TEST_F(RobotTest, GreetsAnswersChatCommandsAndLeavesWhenAsked) {
     EXPECT_TRUE(band_->Listener().WaitUntil(
         [](const TowerLog& log) { return std::find(log.left.begin(), log.left.end(), "Robot") != log.left.end(); }));
     EXPECT_EQ(robot_.Wait(5s), 0);
+
+    // Its name is taken in the tower: the server's text, status 1.
+    const auto run = testsupport::RunProgram(TOLMER_ROBOT_BINARY, RobotArgs({"--name", "Conductor"}));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Someone in that tower already uses that name. Please choose another."), std::string::npos)
+        << run.err;
+    // Under a free name it joins; the server goes away: status 1.
+    ASSERT_TRUE(robot_.Start(TOLMER_ROBOT_BINARY, RobotArgs({"--name", "Robot 2"})));
+    ASSERT_TRUE(band_->WaitForRinger("Robot 2"));
+    EXPECT_EQ(server_.Stop(), 0);
+    EXPECT_EQ(robot_.Wait(5s), 1);
+    EXPECT_NE(robot_.Err().find("connection to the server lost"), std::string::npos) << robot_.Err();
 }
 
 }  // namespace

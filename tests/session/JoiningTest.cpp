@@ -1,5 +1,7 @@
 // From the connection to a tower: the tower list that answers Hello, the
-// request the user's choice sends, entering the tower.
+// request the user's choice sends, entering the tower; and the boxes about
+// the server's messages: one at a time, no repeats, a bound on those waiting.
+#include "app/ReportQueue.h"
 #include "tests/session/SessionFixture.h"
 
 namespace {
@@ -45,6 +47,29 @@ TEST_F(SessionTest, TheChoiceNamesTheUserAndEnteringATowerEmptiesTheTableButItem
     // Not laid out again until a record comes: the bells stay where they were.
     EXPECT_NE(SlotOf(1), nullptr);
     EXPECT_EQ(Info(6, "Ann", "1").itemId, 3);
+}
+
+TEST(ReportQueue, OneBoxAtATimeTheRestWaitInOrderWithoutRepeatsUpToTheBound) {
+    ReportQueue reports;
+    ASSERT_TRUE(reports.Add({"type 11", false}));
+    const auto first = reports.Next();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->text, "type 11");
+    // While it shows, others wait; the same text again is dropped.
+    EXPECT_FALSE(reports.Add({"type 11", false}));
+    EXPECT_TRUE(reports.Add({"Tower full", true}));
+    EXPECT_FALSE(reports.Add({"Tower full", true}));
+    EXPECT_FALSE(reports.Next());
+    for (int i = 1; i < static_cast<int>(ReportQueue::kMaxWaiting); ++i)
+        EXPECT_TRUE(reports.Add({"notice " + std::to_string(i), true}));
+    EXPECT_FALSE(reports.Add({"one too many", false}));
+
+    reports.Closed();
+    const auto second = reports.Next();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->text, "Tower full");
+    EXPECT_TRUE(second->offerTowers);
+    EXPECT_TRUE(reports.Add({"type 11", false}));  // shown and closed: it may come again
 }
 
 }  // namespace
