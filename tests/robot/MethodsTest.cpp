@@ -150,7 +150,6 @@ TEST(MethodLibrary, NamesMatchAsRingersWriteThemWithOrWithoutTheStage) {
     }
     // A name is known with its stage or without, as the library spells it.
     EXPECT_EQ(robot::KnownMethodName("  cambridge surprise "), "Cambridge Surprise");
-    EXPECT_EQ(robot::KnownMethodName("st clements college bob minor"), "St Clement's College Bob Minor");
     EXPECT_FALSE(robot::KnownMethodName("Cambridge Surprise Triples"));
 }
 

@@ -1,5 +1,5 @@
-// From the connection to a tower: the tower list that answers Hello, the
-// request the user's choice sends, entering the tower; and the boxes about
+// From the connection to a tower: the tower list that answers Hello and
+// entering the tower; and the boxes about
 // the server's messages: one at a time, no repeats, a bound on those waiting.
 #include "app/ReportQueue.h"
 #include "tests/session/SessionFixture.h"
@@ -29,15 +29,7 @@ TEST_F(SessionTest, HelloAsksForTheListWhichEndsWhenItHoldsAsManyTowersAsAnnounc
     EXPECT_FALSE(session.OnTowerListEntry({static_cast<std::int16_t>(40000), "B", ""}));
 }
 
-TEST_F(SessionTest, TheChoiceNamesTheUserAndEnteringATowerEmptiesTheTableButItemIdsKeepCounting) {
-    session.StartTower("St Mary", "", "Ann");
-    EXPECT_EQ(session.ownName, "Ann");
-    session.JoinTower("All Saints", "Ben");
-    EXPECT_EQ(session.ownName, "Ben");
-    ASSERT_EQ(sent.messages.size(), 2u);
-    EXPECT_EQ(*wire::ReadStartTower(sent.messages[0].Bytes()), (wire::StartTower{"St Mary", "", "Ann"}));
-    EXPECT_EQ(*wire::ReadJoinTower(sent.messages[1].Bytes()), (wire::JoinTower{"All Saints", "Ben"}));
-
+TEST_F(SessionTest, EnteringATowerEmptiesTheTableButItemIdsKeepCounting) {
     Enter("Ann", 6, {{"Ann", "12"}, {"Ben", "34"}});
     EXPECT_TRUE(session.InTower());
     session.OnTowerEntered({"All Saints"});
