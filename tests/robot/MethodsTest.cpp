@@ -72,13 +72,8 @@ TEST(PlaceNotation, NotationsAsRingersWriteThemGiveTheirChangesAndWrongOnesSayWh
     }
 }
 
-struct Published {
-    std::string name;
-    std::string leadHead;
-    int courseRows;
-};
-
-const std::vector<Published> kPublished = {
+// Name, first lead head, plain-course length.
+const std::vector<std::tuple<std::string, std::string, int>> kPublished = {
     {"Plain Bob Doubles", "13524", 40},
     {"Plain Bob Minor", "135264", 60},
     {"Plain Bob Triples", "1352746", 84},
@@ -119,12 +114,12 @@ const std::vector<Published> kPublished = {
 };
 
 TEST(MethodLibrary, EveryMethodHasItsPublishedLeadHeadAndCourseLength) {
-    for (const Published& published : kPublished) {
-        const auto method = FindMethod(published.name);
-        ASSERT_TRUE(method) << published.name;
-        EXPECT_EQ(method->name, published.name);
-        EXPECT_EQ(method->LeadHead().Symbols(), published.leadHead) << published.name;
-        EXPECT_EQ(method->PlainCourseLength(), published.courseRows) << published.name;
+    for (const auto& [name, leadHead, courseRows] : kPublished) {
+        const auto method = FindMethod(name);
+        ASSERT_TRUE(method) << name;
+        EXPECT_EQ(method->name, name);
+        EXPECT_EQ(method->LeadHead().Symbols(), leadHead) << name;
+        EXPECT_EQ(method->PlainCourseLength(), courseRows) << name;
     }
     // The table holds nothing that the published list does not check.
     EXPECT_EQ(robot::MethodTable().size(), kPublished.size());

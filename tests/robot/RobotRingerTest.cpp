@@ -1,10 +1,7 @@
 // The robot in a band on a virtual clock: it starts rounds, keeps to the
 // people's rhythm, sends early by its echo delay, waits for a late blow ahead
-// of it and rings on past a missed one, and keeps its place through missed
-// and extra blows. (A doubled click never reaches it: the session passes on
-// only strikes that move a bell.) Its rhythm's pace comes from people: the
-// robot's own strikes alone leave it, and it moves only once enough people
-// have been heard; how it follows a band is judged on the robot's strikes.
+// and rings on past a missed one, keeps its place through extra blows, and
+// takes over bells; its rhythm's pace moves only once people have been heard.
 #include <gtest/gtest.h>
 
 #include <cmath>

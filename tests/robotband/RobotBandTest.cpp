@@ -29,14 +29,13 @@ protected:
     }
 
     std::vector<std::string> RobotArgs(std::vector<std::string> extra = {}) const {
-        for (const char* arg : {"--server", "127.0.0.1", "--tower", "St Mary", "--port"}) extra.emplace_back(arg);
-        extra.push_back(std::to_string(server_.Port()));
+        extra.insert(extra.end(),
+                     {"--server", "127.0.0.1", "--tower", "St Mary", "--port", std::to_string(server_.Port())});
         return extra;
     }
 
-    // The conductor starts the tower, the robot joins it, and the conductor
-    // gives the people's bells to themself and the robot's to the robot.
-    // Fatal on failure: call through ASSERT_NO_FATAL_FAILURE.
+    // The conductor starts the tower, the robot joins, the conductor gives the
+    // people's bells to themself and the robot's to it. Fatal on failure.
     void Gather(int bells, const std::string& people, const std::string& robotBells,
                 const std::vector<std::string>& robotArgs = {}) {
         band_.emplace(server_.Port(), "St Mary");

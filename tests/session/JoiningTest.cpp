@@ -1,6 +1,6 @@
 // From the connection to a tower: the tower list that answers Hello and
-// entering the tower; and the boxes about
-// the server's messages: one at a time, no repeats, a bound on those waiting.
+// entering the tower; and the boxes about the server's messages: one at a
+// time, no repeats, a bound on those waiting.
 #include "app/ReportQueue.h"
 #include "tests/session/SessionFixture.h"
 
@@ -31,7 +31,6 @@ TEST_F(SessionTest, HelloAsksForTheListWhichEndsWhenItHoldsAsManyTowersAsAnnounc
 
 TEST_F(SessionTest, EnteringATowerEmptiesTheTableButItemIdsKeepCounting) {
     Enter("Ann", 6, {{"Ann", "12"}, {"Ben", "34"}});
-    EXPECT_TRUE(session.InTower());
     session.OnTowerEntered({"All Saints"});
     EXPECT_EQ(session.currentTower, "All Saints");
     EXPECT_TRUE(session.ringers.ringers.empty());
@@ -44,9 +43,7 @@ TEST_F(SessionTest, EnteringATowerEmptiesTheTableButItemIdsKeepCounting) {
 TEST(ReportQueue, OneBoxAtATimeTheRestWaitInOrderWithoutRepeatsUpToTheBound) {
     ReportQueue reports;
     ASSERT_TRUE(reports.Add({"type 11", false}));
-    const auto first = reports.Next();
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->text, "type 11");
+    EXPECT_EQ(reports.Next().value().text, "type 11");
     // While it shows, others wait; the same text again is dropped.
     EXPECT_FALSE(reports.Add({"type 11", false}));
     EXPECT_TRUE(reports.Add({"Tower full", true}));
@@ -57,10 +54,9 @@ TEST(ReportQueue, OneBoxAtATimeTheRestWaitInOrderWithoutRepeatsUpToTheBound) {
     EXPECT_FALSE(reports.Add({"one too many", false}));
 
     reports.Closed();
-    const auto second = reports.Next();
-    ASSERT_TRUE(second);
-    EXPECT_EQ(second->text, "Tower full");
-    EXPECT_TRUE(second->offerTowers);
+    const Report second = reports.Next().value();
+    EXPECT_EQ(second.text, "Tower full");
+    EXPECT_TRUE(second.offerTowers);
     EXPECT_TRUE(reports.Add({"type 11", false}));  // shown and closed: it may come again
 }
 

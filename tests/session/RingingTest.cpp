@@ -54,11 +54,10 @@ TEST_F(SessionTest, AClickSendsTheOppositeStrokeOnlyFromTheButtonToRingNextAndOn
     EXPECT_TRUE(session.ClickBell(three, true));
     session.settings.mouseControl = 1;  // either button rings
     EXPECT_TRUE(session.ClickBell(three, false));
-    const auto strikes = sent.Strikes();
-    ASSERT_EQ(strikes.size(), 2u);
-    EXPECT_EQ(strikes[0], (wire::Strike{3, 1, 1, 0}));
-    EXPECT_EQ(strikes[1], (wire::Strike{3, 1, 2, 0}));  // the same stroke until the echo
-    EXPECT_EQ(SlotOf(3)->stroke, 0);                    // nothing moves before it
+    ASSERT_EQ(sent.messages.size(), 2u);
+    EXPECT_EQ(sent.StrikeAt(0), (wire::Strike{3, 1, 1, 0}));
+    EXPECT_EQ(sent.StrikeAt(1), (wire::Strike{3, 1, 2, 0}));  // the same stroke until the echo
+    EXPECT_EQ(SlotOf(3)->stroke, 0);                          // nothing moves before it
 
     // A relayed strike moves its bell once; a relayout puts it back.
     EXPECT_EQ(Relay(2, 0).slot, -1);  // already at stroke 0
@@ -84,7 +83,7 @@ TEST_F(SessionTest, TheEchoOfTheUsersLatestStrikeIsTimedAndItsPingGoesWithTheNex
     click(1, true);
     EXPECT_EQ(echo(42, 1, 1, 1), 42);
     click(1, false);
-    EXPECT_EQ(sent.Strikes().back(), (wire::Strike{1, 0, 2, 42}));
+    EXPECT_EQ(sent.LastStrike(), (wire::Strike{1, 0, 2, 42}));
     EXPECT_EQ(session.lastPing, 0);
     EXPECT_EQ(session.strikeSentAt, 1042);
     EXPECT_EQ(echo(0, 1, 0, 2), 1);  // in the same millisecond
@@ -104,7 +103,7 @@ TEST_F(SessionTest, TheEchoOfTheUsersLatestStrikeIsTimedAndItsPingGoesWithTheNex
     // The sequence wraps; a strike without one (10 bytes) moves its bell untimed.
     session.strikeSeq = 65535;
     click(1, true);
-    EXPECT_EQ(sent.Strikes().back().sequence, 0);
+    EXPECT_EQ(sent.LastStrike().sequence, 0);
     EXPECT_NE(Relay(1, 1, std::nullopt, std::nullopt).slot, -1);
     EXPECT_EQ(session.lastPing, 0);
 
@@ -113,7 +112,7 @@ TEST_F(SessionTest, TheEchoOfTheUsersLatestStrikeIsTimedAndItsPingGoesWithTheNex
     click(1, false);
     clockMs += 10;
     session.SendStrike(2, 0);
-    EXPECT_EQ(sent.Strikes().back(), (wire::Strike{2, 0, 0, 0}));
+    EXPECT_EQ(sent.LastStrike(), (wire::Strike{2, 0, 0, 0}));
     EXPECT_EQ(echo(20, 2, 0, 0), 0);
     EXPECT_EQ(session.strikeSeq, 1);
     EXPECT_EQ(echo(0, 1, 0, 1), 30);
@@ -166,21 +165,24 @@ TEST_F(SessionTest, ListenersHearEveryStrikeThatMovesABellWithItsRingerAndArriva
 }
 
 TEST_F(SessionTest, EachTowerSizeAndWeightPlaysItsSetOfSounds) {
-    struct Case {
-        int bells;
-        int weight;          // 0 Light, 1 Medium, 2 Heavy
-        const char* sounds;  // from bell 1 to the tenor
-    };
-    for (const Case& c : {Case{4, 1, "5 6 7 8"}, Case{5, 0, "1 2 3 4 5"}, Case{5, 1, "4 5 6 7 8"},
-                          Case{6, 0, "3 4 5 6 7 8"}, Case{6, 1, "4 5 6b 7 8 9"}, Case{7, 0, "3 4 5 6b 7 8 9"},
-                          Case{9, 1, "1 2 3 4 5 6b 7 8 9"}, Case{8, 2, "5 6 7 8 9 10 11 12"},  // Heavy: the heaviest
-                          Case{12, 1, "1 2 3 4 5 6 7 8 9 10 11 12"}, Case{10, 0, "3 4 5 6 7 8 9 10 11 12"}}) {
-        session.bellCount = static_cast<std::uint16_t>(c.bells);
-        session.settings.bellWeight = c.weight;
+    // Bells, weight (0 Light, 1 Medium, 2 Heavy), the sounds from bell 1 to
+    // the tenor. Heavy, and ten bells or more, take the heaviest.
+    for (const auto& [bells, weight, expected] : {std::tuple{4, 1, "5 6 7 8"},
+                                                  {5, 0, "1 2 3 4 5"},
+                                                  {5, 1, "4 5 6 7 8"},
+                                                  {6, 0, "3 4 5 6 7 8"},
+                                                  {6, 1, "4 5 6b 7 8 9"},
+                                                  {7, 0, "3 4 5 6b 7 8 9"},
+                                                  {9, 1, "1 2 3 4 5 6b 7 8 9"},
+                                                  {8, 2, "5 6 7 8 9 10 11 12"},
+                                                  {12, 1, "1 2 3 4 5 6 7 8 9 10 11 12"},
+                                                  {10, 0, "3 4 5 6 7 8 9 10 11 12"}}) {
+        session.bellCount = static_cast<std::uint16_t>(bells);
+        session.settings.bellWeight = weight;
         session.LayOutBells();
-        std::string sounds;
-        for (int bell = 1; bell <= c.bells; ++bell) sounds += (bell > 1 ? " " : "") + SlotOf(bell)->soundLabel;
-        EXPECT_EQ(sounds, c.sounds) << c.bells << " bells, weight " << c.weight;
+        std::string played;
+        for (int bell = 1; bell <= bells; ++bell) played += (bell > 1 ? " " : "") + SlotOf(bell)->soundLabel;
+        EXPECT_EQ(played, expected) << bells << " bells, weight " << weight;
     }
     // Free columns play nothing; with no bells the labels stay as they were.
     EXPECT_EQ(session.slots[0].soundLabel, "");
