@@ -163,10 +163,10 @@ TEST(ChatCommand, CommandsChangeTheRobotAndRefusalsSayWhyAndChangeNothing) {
     robot::RobotRinger ringer(6);
     auto obey = [&](const char* line) { return robot::Obey(*robot::ReadChatCommand("Robot", line), ringer); };
     obey("Robot: method Stedman");
-    EXPECT_EQ(ringer.NextMethod()->name, "Stedman Doubles");  // the stage that fits the tower
+    EXPECT_EQ(ringer.NextMethod().value().name, "Stedman Doubles");  // the stage that fits the tower
     EXPECT_EQ(obey("Robot: method Bristol Surprise Major").text, "Bristol Surprise Major is not for 6 bells.");
     EXPECT_EQ(obey("Robot: method Nonesuch Minor").text, "I don't know the method \"Nonesuch Minor\".");
-    EXPECT_EQ(ringer.NextMethod()->name, "Stedman Doubles");
+    EXPECT_EQ(ringer.NextMethod().value().name, "Stedman Doubles");
     obey("Robot: interval 250");
     for (const char* wrong : {"Robot: interval", "Robot: interval 99", "Robot: interval 2001", "Robot: interval 25O"}) {
         EXPECT_EQ(obey(wrong).text, "The interval is a whole number of milliseconds from 100 to 2000.") << wrong;
