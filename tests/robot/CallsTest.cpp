@@ -103,7 +103,7 @@ TEST(Calls, EachTakesEffectAtItsRowAndMakesItsLeadHead) {
         {6, {{0, "Go Plain Bob Doubles"}}, 11, "135246"},
         {6, {{0, "Go Plain Bob Doubles"}, {5, "Bob"}}, 11, "123546"},
         {6, {{0, "Go Plain Bob Doubles"}, {5, "Single"}}, 11, "132456"},
-        {6, {{0, "Go Plain Bob Doubles"}}, 41, "123456 214356"},  // round at the course's end
+        {6, {{0, "Go Plain Bob Doubles"}}, 41, "123456 214356"},  // rounds at the course's end
     };
     for (const Case& c : cases) {
         const long last = c.from + static_cast<long>(std::ranges::count(std::string_view(c.rows), ' '));

@@ -139,7 +139,7 @@ TEST_F(SessionTest, ListenersHearEveryStrikeThatMovesABellWithItsRingerAndArriva
         std::vector<std::string> heard;
         void OnStrike(const HeardStrike& s) override {
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(s.arrivedAt.time_since_epoch());
-            heard.push_back("strike " + std::to_string(s.bell) + std::to_string(s.stroke) + " by " +
+            heard.push_back("strike " + std::to_string(s.bell) + "/" + std::to_string(s.stroke) + " by " +
                             std::string(s.ringer) + " at " + std::to_string(ms.count()));
         }
         void OnCall(std::string_view text) override { heard.push_back("call " + std::string(text)); }
@@ -159,9 +159,9 @@ TEST_F(SessionTest, ListenersHearEveryStrikeThatMovesABellWithItsRingerAndArriva
     session.RemoveListener(ear);
     session.OnStrike({2, 0, 0, 0}, at);
     session.OnCall({"Stand"});
-    // Each strike (bell, stroke) with the ringer of its bell then.
-    EXPECT_EQ(ear.heard, (std::vector<std::string>{"strike 21 by Ben at 7000", "strike 21 by Cy at 7005", "Ben: hello",
-                                                   "call Go"}));
+    // Each strike (bell/stroke) with the ringer of its bell then.
+    EXPECT_EQ(ear.heard, (std::vector<std::string>{"strike 2/1 by Ben at 7000", "strike 2/1 by Cy at 7005",
+                                                   "Ben: hello", "call Go"}));
 }
 
 TEST_F(SessionTest, EachTowerSizeAndWeightPlaysItsSetOfSounds) {
