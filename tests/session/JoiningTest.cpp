@@ -1,5 +1,7 @@
-// From the connection to a tower: the tower list that answers Hello, the
-// request the user's choice sends, entering the tower.
+// From the connection to a tower: the tower list that answers Hello and
+// entering the tower; and the boxes about the server's messages: one at a
+// time, no repeats, a bound on those waiting.
+#include "app/ReportQueue.h"
 #include "tests/session/SessionFixture.h"
 
 namespace {
@@ -12,43 +14,23 @@ TEST_F(SessionTest, HelloAsksForTheListWhichEndsWhenItHoldsAsManyTowersAsAnnounc
     ASSERT_EQ(sent.messages.size(), 1u);
     EXPECT_EQ(sent.messages[0].Bytes(), std::string_view("\x06\x00\x01\x00\x01\x00", 6));
     EXPECT_TRUE(session.towerList.empty());
-
-    // The list is complete when it holds as many towers as announced; no
-    // towers: one entry, count 0, no name.
+    // No towers: one entry, count 0, no name.
     EXPECT_TRUE(session.OnTowerListEntry({0, "", ""}));
     EXPECT_TRUE(session.towerList.empty());
-
-    EXPECT_FALSE(session.OnTowerListEntry({3, "b", "third"}));
-    EXPECT_FALSE(session.OnTowerListEntry({3, "C", "second"}));
-    EXPECT_TRUE(session.OnTowerListEntry({3, "A", "first"}));
-    std::vector<std::string> names;
-    for (const auto& [name, description] : session.towerList) names.push_back(name);
-    EXPECT_EQ(names, (std::vector<std::string>{"A", "C", "b"}));  // byte order: upper case first
-
-    // A repeated name replaces its description and never reaches the count.
-    session.towerList.clear();
-    EXPECT_FALSE(session.OnTowerListEntry({2, "A", "old"}));
-    EXPECT_FALSE(session.OnTowerListEntry({2, "A", "new"}));
-    EXPECT_EQ(session.towerList.at("A"), "new");
+    EXPECT_FALSE(session.OnTowerListEntry({4, "b", "third"}));
+    EXPECT_FALSE(session.OnTowerListEntry({4, "C", "second"}));
+    EXPECT_FALSE(session.OnTowerListEntry({4, "C", "again"}));  // a repeat replaces and does not count
+    EXPECT_FALSE(session.OnTowerListEntry({4, "\xe9", "fourth"}));
+    EXPECT_TRUE(session.OnTowerListEntry({4, "A", "first"}));
+    std::string names;
+    for (const auto& [name, description] : session.towerList) names += name + ":" + description + " ";
+    EXPECT_EQ(names, "A:first C:again b:third \xe9:fourth ");  // unsigned byte order: upper case first
     // A count above 32767 is negative on the wire and never matches.
     EXPECT_FALSE(session.OnTowerListEntry({static_cast<std::int16_t>(40000), "B", ""}));
 }
 
-TEST_F(SessionTest, TheChoiceNamesTheUserWhoseNameGoesOutCutToItsSlot) {
-    const std::string longName(90, 'n');
-    session.StartTower("St Mary", "", longName);
-    EXPECT_EQ(session.ownName, longName);
-    session.JoinTower("All Saints", "Ann");
-    EXPECT_EQ(session.ownName, "Ann");
-
-    ASSERT_EQ(sent.messages.size(), 2u);
-    EXPECT_EQ(*wire::ReadStartTower(sent.messages[0].Bytes()), (wire::StartTower{"St Mary", "", std::string(80, 'n')}));
-    EXPECT_EQ(*wire::ReadJoinTower(sent.messages[1].Bytes()), (wire::JoinTower{"All Saints", "Ann"}));
-}
-
 TEST_F(SessionTest, EnteringATowerEmptiesTheTableButItemIdsKeepCounting) {
     Enter("Ann", 6, {{"Ann", "12"}, {"Ben", "34"}});
-    EXPECT_TRUE(session.InTower());
     session.OnTowerEntered({"All Saints"});
     EXPECT_EQ(session.currentTower, "All Saints");
     EXPECT_TRUE(session.ringers.ringers.empty());
@@ -56,6 +38,26 @@ TEST_F(SessionTest, EnteringATowerEmptiesTheTableButItemIdsKeepCounting) {
     // Not laid out again until a record comes: the bells stay where they were.
     EXPECT_NE(SlotOf(1), nullptr);
     EXPECT_EQ(Info(6, "Ann", "1").itemId, 3);
+}
+
+TEST(ReportQueue, OneBoxAtATimeTheRestWaitInOrderWithoutRepeatsUpToTheBound) {
+    ReportQueue reports;
+    ASSERT_TRUE(reports.Add({"type 11", false}));
+    EXPECT_EQ(reports.Next().value().text, "type 11");
+    // While it shows, others wait; the same text again is dropped.
+    EXPECT_FALSE(reports.Add({"type 11", false}));
+    EXPECT_TRUE(reports.Add({"Tower full", true}));
+    EXPECT_FALSE(reports.Add({"Tower full", true}));
+    EXPECT_FALSE(reports.Next());
+    for (int i = 1; i < static_cast<int>(ReportQueue::kMaxWaiting); ++i)
+        EXPECT_TRUE(reports.Add({"notice " + std::to_string(i), true}));
+    EXPECT_FALSE(reports.Add({"one too many", false}));
+
+    reports.Closed();
+    const Report second = reports.Next().value();
+    EXPECT_EQ(second.text, "Tower full");
+    EXPECT_TRUE(second.offerTowers);
+    EXPECT_TRUE(reports.Add({"type 11", false}));  // shown and closed: it may come again
 }
 
 }  // namespace

@@ -1,149 +1,101 @@
-// The ringers present: what each RingerInfo and RingerLeft changes, the
-// order of the rows, who may allocate and call, and whose bell is whose.
-#include <algorithm>
-
-#include "lobby/ChatLog.h"
-#include "lobby/RingerOrder.h"
+// The ringers present: what each RingerInfo and RingerLeft changes, who may
+// allocate, call and chat, whose bell is whose, and each ringer's ping
+// statistics over the last 100 reported.
+#include "ringing/PingStats.h"
 #include "tests/session/SessionFixture.h"
 
 namespace {
 
-using Row = RingerChange::Row;
 using testsupport::SessionTest;
 
-TEST_F(SessionTest, NewcomersGetARowAndOnlyThoseWhoRingOrConductMoveBells) {
-    Enter("Ann", 6, {});
-    const RingerChange ben = Info(6, "Ben", "34");
-    EXPECT_EQ(ben.row, Row::Added);
-    EXPECT_EQ(ben.ringer->name, "Ben");
-    EXPECT_TRUE(ben.laidOut);
-    EXPECT_TRUE(ben.sortRows);
-    EXPECT_EQ(SlotOf(3)->ringerName, "Ben");
+// What a record changed: "Added #3, laid out".
+std::string Said(const RingerChange& change) {
+    static const char* const kRows[] = {"None", "Added", "Updated", "Removed"};
+    return kRows[static_cast<int>(change.row)] + (" #" + std::to_string(change.itemId)) +
+           (change.laidOut ? ", laid out" : "");
+}
 
-    const RingerChange cy = Info(8, "Cy", "");
-    EXPECT_EQ(cy.row, Row::Added);
-    EXPECT_EQ(cy.itemId, ben.itemId + 1);
-    EXPECT_FALSE(cy.laidOut);
-    EXPECT_TRUE(cy.sortRows);
+TEST_F(SessionTest, RecordsAddAndUpdateRowsAndOnlyThoseWhoRingOrConductMoveBells) {
+    Enter("Ann", 6, {});
+    EXPECT_EQ(Said(Info(6, "Ben", "34")), "Added #1, laid out");
+    EXPECT_EQ(SlotOf(3)->ringerName, "Ben");
+    EXPECT_EQ(Said(Info(8, "Cy", "")), "Added #2");
     EXPECT_EQ(session.bellCount, 8);  // taken, though nothing moved
     EXPECT_EQ(SlotOf(7), nullptr);
-
-    const RingerChange di = Info(8, "Di", "", true);
-    EXPECT_TRUE(di.laidOut);  // a conductor may change who calls
-
+    EXPECT_EQ(Said(Info(8, "Di", "", true)), "Added #3, laid out");  // a conductor may change who calls
     // The user's own record, made before the server named the user, gets its row.
     session.LayOutBells();  // asks for the user's bells: an empty record without a row
     EXPECT_EQ(session.ringers.FindRinger("Ann")->itemId, 0);
-    const RingerChange own = Info(8, "Ann", "2");
-    EXPECT_EQ(own.row, Row::Added);
-    EXPECT_EQ(own.itemId, di.itemId + 1);
-}
+    EXPECT_EQ(Said(Info(8, "Ann", "2")), "Added #4, laid out");
 
-TEST_F(SessionTest, AnUpdateRewritesTheRecordKeepsItsStatisticsAndAlwaysLaysOut) {
-    Enter("Ann", 6, {{"Ben", "34"}});
-    session.ringers.FindRinger("Ben")->pings.Record(40);
-    const RingerChange same = Info(6, "Ben", "34");
-    EXPECT_EQ(same.row, Row::Updated);
-    EXPECT_TRUE(same.laidOut);
-    EXPECT_EQ(same.ringer->pings.Count(), 1u);
-
-    const RingerChange moved = Info(6, "Ben", "56", true);
-    EXPECT_EQ(moved.ringer->bells, "56");
-    EXPECT_TRUE(moved.ringer->conductor);
-    // The slots of the new bells name Ben; the old ones keep the name.
+    // An update rewrites the record, keeps its statistics and always lays out.
+    session.ringers.FindRinger("Cy")->pings.Record(40);
+    EXPECT_EQ(Said(Info(8, "Cy", "")), "Updated #2, laid out");
+    const RingerChange moved = Info(8, "Ben", "56", true);
+    EXPECT_EQ(moved.ringer->bells + (moved.ringer->conductor ? " (c)" : ""), "56 (c)");
+    EXPECT_EQ(session.ringers.FindRinger("Cy")->pings.Count(), 1u);
     EXPECT_EQ(SlotOf(5)->ringerName, "Ben");
-    EXPECT_EQ(SlotOf(3)->ringerName, "Ben");
 }
 
 TEST_F(SessionTest, ALeavingRingerTakesTheRowAndMovesBellsOnlyIfTheyRangOrConducted) {
     Enter("Ann", 6, {{"Ben", "12"}, {"Cy", ""}, {"Di", ""}});
     Info(6, "Di", "", true);
-    const std::int32_t cyId = session.ringers.FindRinger("Cy")->itemId;
-    EXPECT_EQ(session.OnRingerLeft({"Nobody"}).row, Row::None);
-
-    const RingerChange cy = session.OnRingerLeft({"Cy"});
-    EXPECT_EQ(cy.row, Row::Removed);
-    EXPECT_EQ(cy.itemId, cyId);
-    EXPECT_FALSE(cy.laidOut);
-    EXPECT_FALSE(cy.sortRows);
-    EXPECT_TRUE(session.OnRingerLeft({"Di"}).laidOut);
-    EXPECT_TRUE(session.OnRingerLeft({"Ben"}).laidOut);
+    EXPECT_EQ(Said(session.OnRingerLeft({"Nobody"})), "None #0");
+    EXPECT_EQ(Said(session.OnRingerLeft({"Cy"})), "Removed #2");
+    EXPECT_EQ(Said(session.OnRingerLeft({"Di"})), "Removed #3, laid out");
+    EXPECT_EQ(Said(session.OnRingerLeft({"Ben"})), "Removed #1, laid out");
     EXPECT_EQ(session.ringers.FindRinger("Ben"), nullptr);
     // The slots keep the departed name; a ping credited to it is dropped.
     EXPECT_EQ(SlotOf(1)->ringerName, "Ben");
     EXPECT_EQ(Relay(1, 1, 0, 50).pinged, nullptr);
 }
 
-TEST(RingerOrder, RowsRunByTheLowestBellWithTheConductorAfterBellsAndTheIdleLast) {
-    std::vector<std::string> rows = {"34", "12", "", "0ET (c)", " (c)", "9", "0", "123"};
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const std::string& a, const std::string& b) { return CompareBellsColumnTexts(a, b) < 0; });
-    EXPECT_EQ(rows, (std::vector<std::string>{"12", "123", "34", "9", "0", "0ET (c)", " (c)", ""}));
-    EXPECT_EQ(CompareBellsColumnTexts("12", "12"), 0);
-    EXPECT_EQ(BellsColumnText("12", true), "12 (c)");
-}
-
-TEST(RingerTable, NamesCompareByUnsignedBytesAndTwoLetterCasesAreTwoRingers) {
-    EXPECT_LT(CompareNames("Zed", "ann"), 0);
-    EXPECT_LT(CompareNames("Ann", "Anne"), 0);
-    EXPECT_GT(CompareNames("\xe9", "z"), 0);  // bytes are unsigned
-    RingerTable table;
-    table.AddRinger("ann", "", false);
-    table.AddRinger("Ann", "", false);
-    EXPECT_EQ(table.ringers.begin()->first, "Ann");
-    EXPECT_EQ(table.ringers.size(), 2u);
-    // The record made for a name not yet present has no name of its own.
-    Ringer& made = table.RingerFor("Cy");
-    EXPECT_EQ(made.name, "");
-    EXPECT_EQ(&table.RingerFor("Cy"), &made);
-}
-
-TEST_F(SessionTest, OnlyTheConductorOrEverybodyWhileNobodyConductsMayAllocateAndCall) {
+TEST_F(SessionTest, OnlyTheConductorOrEverybodyWhileNobodyConductsMayAllocateAndCallAndChatIsInTheUsersName) {
     EXPECT_TRUE(session.LayOutBells().conductorControls);  // an empty table
     Enter("Ann", 6, {{"Ann", "12"}, {"Ben", "34"}});
     EXPECT_TRUE(session.Layout().conductorControls);
     EXPECT_FALSE(session.SendCall("Go"));  // visible, but nobody conducts yet
-
     Info(6, "Ben", "34", true);
     EXPECT_FALSE(session.Layout().conductorControls);
     EXPECT_FALSE(session.SendCall("Go"));
     Info(6, "Ann", "12", true);  // two conductors: either may
     EXPECT_TRUE(session.Layout().conductorControls);
     EXPECT_FALSE(session.SendCall(""));
-    EXPECT_TRUE(session.SendCall("Bob"));
-    ASSERT_EQ(sent.messages.size(), 1u);
-    EXPECT_EQ(*wire::ReadCall(sent.messages[0].Bytes()), (wire::Call{"Bob"}));
-}
-
-TEST_F(SessionTest, ChatLinesGoOutInTheUsersNameAndListenersHearChatAndCalls) {
-    struct Ear : TowerListener {
-        std::vector<std::string> heard;
-        void OnCall(std::string_view text) override { heard.push_back("call " + std::string(text)); }
-        void OnChat(std::string_view name, std::string_view line) override {
-            heard.push_back(std::string(name) + ": " + std::string(line));
-        }
-    } ear;
-    EXPECT_TRUE(session.SendChat("before a name"));
     EXPECT_FALSE(session.SendChat(""));
-    session.JoinTower("St Mary", "Ann");
-    EXPECT_TRUE(session.SendChat(std::string(300, 'x')));
-    EXPECT_EQ(*wire::ReadChat(sent.messages[0].Bytes()), (wire::Chat{"", "before a name"}));
-    EXPECT_EQ(*wire::ReadChat(sent.messages[2].Bytes()), (wire::Chat{"Ann", std::string(240, 'x')}));
-
-    session.AddListener(ear);
-    session.OnChat({"Ben", "hello"});
-    session.OnCall({"Go"});
-    session.RemoveListener(ear);
-    session.OnCall({"Stand"});
-    EXPECT_EQ(ear.heard, (std::vector<std::string>{"Ben: hello", "call Go"}));
+    EXPECT_TRUE(session.SendCall("Bob"));
+    EXPECT_TRUE(session.SendChat("hello"));
+    ASSERT_EQ(sent.messages.size(), 2u);
+    EXPECT_EQ(*wire::ReadCall(sent.messages[0].Bytes()), (wire::Call{"Bob"}));
+    EXPECT_EQ(*wire::ReadChat(sent.messages[1].Bytes()), (wire::Chat{"Ann", "hello"}));
 }
 
-TEST(ChatLog, TheNewestLineGoesOnTopAndTheOldestTextIsCutAt4000Bytes) {
-    EXPECT_EQ(PrependChatLine("", "Ann", "Hello"), "Ann: Hello\r\n");
-    EXPECT_EQ(PrependChatLine("Ann: Hello\r\n", "Ben", "Hi"), "Ben: Hi\r\nAnn: Hello\r\n");
-    const std::string shown = PrependChatLine(std::string(3990, 'o'), "Ann", std::string(22, 'x'));
-    EXPECT_EQ(shown.size(), 4000u);
-    EXPECT_EQ(shown.substr(0, 30), "Ann: " + std::string(22, 'x') + "\r\n" + "o");
+std::vector<int> operator+(std::vector<int> first, const std::vector<int>& then) {
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
+}
+
+TEST(PingStats, ShowMinimumAverageRmsAndMaximumOfTheLastHundredWithTheAgesOfTheExtremes) {
+    const std::vector<std::pair<std::vector<int>, const char*>> cases = {
+        {{}, ""},
+        {{57}, "57 (0) 57 57 57 (0)"},
+        {{100, 200, 300}, "100 (2) 200 216 300 (0)"},
+        {{100, 300, 200, 300, 100}, "100 (0) 200 219 300 (1)"},  // the newest of equal extremes
+        // The 101st sample drops the oldest; an extreme dropped is sought
+        // again, the newest of equals; others keep their ages.
+        {std::vector{1000, 199} + std::vector(99, 150), "150 (0) 150 150 199 (99)"},
+        {std::vector{1, 300, 300} + std::vector(98, 100), "100 (0) 104 107 300 (98)"},
+        {std::vector{50, 10, 90} + std::vector(98, 50), "10 (99) 50 50 90 (98)"},
+        // The sums wrap at 32 bits (100 * 32766^2 shows as it is) and come
+        // back as samples leave.
+        {std::vector(100, 32766), "32766 (0) 32766 6543 32766 (0)"},
+        {std::vector(100, 32766) + std::vector(100, 10), "10 (0) 10 10 10 (0)"},
+    };
+    for (const auto& [samples, shown] : cases) {
+        PingStats stats;
+        for (const int sample : samples) stats.Record(static_cast<std::int16_t>(sample));
+        EXPECT_EQ(stats.ColumnText(), shown) << samples.size() << " samples";
+    }
+    EXPECT_EQ(IntegerSqrt(4294967295u), 65535u);
 }
 
 }  // namespace

@@ -15,13 +15,8 @@ namespace testsupport {
 struct KeptMessages : OutgoingSink {
     std::vector<MessageBuffer> messages;
     void Queue(const MessageBuffer& message) override { messages.push_back(message); }
-    // The strikes sent, decoded.
-    std::vector<wire::Strike> Strikes() const {
-        std::vector<wire::Strike> strikes;
-        for (const MessageBuffer& m : messages)
-            if (wire::TypeOf(m.Bytes()) == wire::strike::kType) strikes.push_back(*wire::ReadStrike(m.Bytes()));
-        return strikes;
-    }
+    wire::Strike StrikeAt(std::size_t i) const { return wire::ReadStrike(messages.at(i).Bytes()).value(); }
+    wire::Strike LastStrike() const { return StrikeAt(messages.size() - 1); }
 };
 
 class SessionTest : public testing::Test {
