@@ -1,17 +1,15 @@
 #include "tests/client/support/Harness.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QPixmap>
 #include <QWidget>
-#include <algorithm>
 
 #include "lobby/JoinTowerDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
 #include "resources/ResourceIds.h"
 #include "tests/support/TestMessages.h"
+#include "tower/BellsDialog.h"
 
 namespace testsupport {
 
@@ -27,25 +25,18 @@ MessageBoxRecorder::MessageBoxRecorder(int boxMs, std::function<void()> whileOpe
 
 MessageBoxRecorder::~MessageBoxRecorder() { platform::SetMessageBoxHook(nullptr); }
 
-bool MessageBoxRecorder::Saw(const std::string& text) const {
-    return std::find(texts_.begin(), texts_.end(), text) != texts_.end();
-}
-
 DialogScript::DialogScript() {
     platform::Dialog::SetModalHook([this](platform::Dialog& dialog) {
-        ++opened_;
-        if (next_ < actions_.size()) {
-            const Action action = actions_[next_++];
-            action(dialog);
-        } else {
-            dialog.OnCancel();
-        }
+        const auto index = static_cast<std::size_t>(opened_++);
+        // A copy: the action may add actions.
+        const Action action = index < actions_.size() ? actions_[index] : [](platform::Dialog& d) { d.OnCancel(); };
+        action(dialog);
     });
 }
 
 DialogScript::~DialogScript() { platform::Dialog::SetModalHook(nullptr); }
 
-std::unique_ptr<TowerWindow> OpenWindow(const std::vector<std::string>& arguments) {
+std::unique_ptr<TowerWindow> OpenWindow(const Texts& arguments) {
     std::string line = "tolmer";
     for (const std::string& argument : arguments) line += " " + argument;
     platform::SetCommandLine(line);
@@ -54,24 +45,16 @@ std::unique_ptr<TowerWindow> OpenWindow(const std::vector<std::string>& argument
     return window;
 }
 
-std::unique_ptr<TowerWindow> OpenWindow(std::uint16_t port) {
-    return OpenWindow({"--server", "localhost:" + std::to_string(port)});
-}
-
-std::unique_ptr<TowerWindow> EnterTower(const std::vector<std::string>& arguments, DialogScript& script,
-                                        const std::string& name, const std::string& tower) {
+std::unique_ptr<TowerWindow> EnterTower(const Texts& arguments, DialogScript& script, const std::string& name,
+                                        const std::string& tower) {
     script.Then(OnDialog<JoinTowerDialog>([name, tower](JoinTowerDialog& join) {
         join.userNameEdit.SetWindowText(name);
         int listed = -1;
         for (int row = 0; row < join.towerListView.GetItemCount(); ++row)
             if (join.towerListView.GetItemText(row, 0) == tower) listed = row;
-        if (listed == -1) {
-            join.SendCommand(ids::IDC_START_RADIO);
-            join.towerNameEdit.SetWindowText(tower);
-        } else {
-            join.SendCommand(ids::IDC_JOIN_RADIO);
-            join.towerListView.SetSelectionMark(listed);
-        }
+        join.SendCommand(listed == -1 ? ids::IDC_START_RADIO : ids::IDC_JOIN_RADIO);
+        if (listed == -1) join.towerNameEdit.SetWindowText(tower);
+        else join.towerListView.SetSelectionMark(listed);
         join.SendCommand(platform::IDOK);
     }));
     std::unique_ptr<TowerWindow> window = OpenWindow(arguments);
@@ -95,8 +78,8 @@ int ColumnOf(const TowerWindow& window, int bell) {
     return -1;
 }
 
-std::vector<std::string> Rows(const TowerWindow& window) {
-    std::vector<std::string> rows;
+Texts Rows(const TowerWindow& window) {
+    Texts rows;
     const platform::ListView& list = window.ringerListView;
     for (int row = 0; row < list.GetItemCount(); ++row)
         rows.push_back(list.GetItemText(row, 0) + "|" + list.GetItemText(row, 1) + "|" + list.GetItemText(row, 2));
@@ -113,12 +96,18 @@ bool ChooseEntry(platform::ComboBox& combo, const std::string& text) {
     return false;
 }
 
-bool WaitFor(const std::function<bool()>& condition) { return platform::PumpUntil(condition, 5000); }
-
 bool SaveScreenshot(QWidget* widget, const std::string& name) {
     const QString dir = QStringLiteral(TOLMER_SCREENSHOT_DIR);
     QDir().mkpath(dir);
     return widget && widget->grab().save(dir + "/" + QString::fromStdString(name) + ".png");
+}
+
+void RealTowerTest::Allocate(TowerWindow& window, const Texts& byBell) {
+    script.Then(OnDialog<BellsDialog>([byBell](BellsDialog& bells) {
+        for (std::size_t bell = 0; bell < byBell.size(); ++bell) ChooseEntry(*bells.bellCombos[bell], byBell[bell]);
+        bells.SendCommand(platform::IDOK);
+    }));
+    window.bellsButton.Click();
 }
 
 }  // namespace testsupport

@@ -3,6 +3,9 @@
 // open, and reads what the windows show.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -10,19 +13,17 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "app/TowerWindow.h"
 #include "platform/EventLoop.h"
 #include "platform/qt/QtAccess.h"
 #include "tests/support/ServerProcess.h"
 #include "tests/support/TestClient.h"
 
-// The client tests drive the Qt backend's widgets.
-using platform::qt::FontOf;
-using platform::qt::WidgetOf;
+using platform::qt::WidgetOf;  // the client tests drive the Qt backend's widgets
 
 namespace testsupport {
+
+using Texts = std::vector<std::string>;
 
 // Records every message box while it lives and answers it OK. A box stays
 // "open" for boxMs while events are handled, as a real one would be (after
@@ -32,13 +33,12 @@ public:
     explicit MessageBoxRecorder(int boxMs = 0, std::function<void()> whileOpen = {});
     ~MessageBoxRecorder();
     const std::vector<std::string>& Texts() const { return texts_; }
-    bool Saw(const std::string& text) const;
+    bool Saw(const std::string& text) const { return std::count(texts_.begin(), texts_.end(), text) > 0; }
     int DeepestNesting() const { return deepest_; }
 
 private:
     std::vector<std::string> texts_;
-    int open_ = 0;
-    int deepest_ = 0;
+    int open_ = 0, deepest_ = 0;
 };
 
 // Acts on every modal dialog as it opens, in turn; a dialog with no action
@@ -53,7 +53,6 @@ public:
 
 private:
     std::vector<Action> actions_;
-    std::size_t next_ = 0;
     int opened_ = 0;
 };
 
@@ -63,40 +62,39 @@ template <typename D>
 DialogScript::Action OnDialog(std::function<void(D&)> body) {
     return [body = std::move(body)](platform::Dialog& dialog) {
         auto* wanted = dynamic_cast<D*>(&dialog);
-        if (wanted == nullptr) {
-            ADD_FAILURE() << "another dialog opened: " << dialog.Template().caption;
+        if (wanted) body(*wanted);
+        if (dialog.IsRunning()) {
+            ADD_FAILURE() << (wanted ? "the dialog is still open" : "another dialog opened: ")
+                          << dialog.Template().caption;
             dialog.EndDialog(platform::IDCANCEL);
-            return;
-        }
-        body(*wanted);
-        if (wanted->IsRunning()) {
-            ADD_FAILURE() << "the dialog is still open";
-            wanted->EndDialog(platform::IDCANCEL);
         }
     };
 }
 
-// A main window started with these arguments after the program's name.
-std::unique_ptr<TowerWindow> OpenWindow(const std::vector<std::string>& arguments);
-// A main window started with "--server localhost:PORT".
-std::unique_ptr<TowerWindow> OpenWindow(std::uint16_t port);
+// A main window started with these arguments after the program's name, or
+// with "--server localhost:PORT".
+std::unique_ptr<TowerWindow> OpenWindow(const Texts& arguments);
+inline std::unique_ptr<TowerWindow> OpenWindow(std::uint16_t port) {
+    return OpenWindow(Texts{"--server", "localhost:" + std::to_string(port)});
+}
 // Opens a window that enters `tower` as `name` through the Start/Join
 // dialog, starting it when the server does not list it; nullptr when it
 // does not get in.
-std::unique_ptr<TowerWindow> EnterTower(const std::vector<std::string>& arguments, DialogScript& script,
-                                        const std::string& name, const std::string& tower);
-
+std::unique_ptr<TowerWindow> EnterTower(const Texts& arguments, DialogScript& script, const std::string& name,
+                                        const std::string& tower);
 // A ringer without a window: a raw connection that has joined St Mary as `name`.
 TestClient JoinAsTestClient(std::uint16_t port, const std::string& name);
+
 // The column index of the bell in the window, or -1.
 int ColumnOf(const TowerWindow& window, int bell);
 // The ringers list from the top, "name|bells column|ping column" per row.
-std::vector<std::string> Rows(const TowerWindow& window);
+Texts Rows(const TowerWindow& window);
 // Selects the entry whose shown text is `text`; false when there is none.
 bool ChooseEntry(platform::ComboBox& combo, const std::string& text);
 // Pumps events until the condition holds (5 s at most).
-bool WaitFor(const std::function<bool()>& condition);
-// Saves a picture of the window under the build folder's screenshots/.
+inline bool WaitFor(const std::function<bool()>& condition) { return platform::PumpUntil(condition, 5000); }
+// Saves a picture of the window under the build folder's screenshots/ (the
+// README shows them).
 bool SaveScreenshot(QWidget* widget, const std::string& name);
 
 // An environment variable set (or unset) while the object lives, and put
@@ -126,6 +124,8 @@ protected:
     std::unique_ptr<TowerWindow> Enter(const std::string& name, const std::string& tower = "St Mary") {
         return EnterTower({"--server", "localhost:" + std::to_string(server.Port())}, script, name, tower);
     }
+    // The window's Bells dialog gives bell i + 1 to byBell[i], nobody conducting.
+    void Allocate(TowerWindow& window, const Texts& byBell);
 
     ServerProcess server;
     MessageBoxRecorder boxes;
