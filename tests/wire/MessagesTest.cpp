@@ -1,7 +1,9 @@
-// Every reader against every builder, at full slot widths, and each reader on
-// the same message one byte too short; the framing rules of both sides.
+// The buffer under every message; every reader against every builder, at full
+// slot widths, and each reader on the same message one byte too short; the
+// framing rules of both sides.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,25 @@ using wire::MessageType;
 
 // Texts that fill their slots: no terminator, so the last byte matters.
 const std::string k80(80, 'n'), k80b(80, 'b'), k240(240, 'c');
+
+TEST(MessageBuffer, CreateWritesTheHeaderOverZeroedBytesAndNothingIsReadOrWrittenPastTheEnd) {
+    MessageBuffer m(std::string_view("abc"));
+    EXPECT_THROW(m.Create(40000, 1, 1), std::length_error);  // lengths are signed 16-bit
+    EXPECT_EQ(m.Bytes(), "abc");                             // unchanged
+    EXPECT_THROW(m.Create(5, 1, 1), std::out_of_range);      // shorter than the header
+    m.Create(326, 6, 1);
+    EXPECT_EQ(m.Bytes().substr(0, 6), std::string_view("\x46\x01\x06\x00\x01\x00", 6));  // little-endian
+    EXPECT_EQ(m.Bytes().find_first_not_of('\0', 6), std::string_view::npos);
+
+    m.Create(8, 4, 1);
+    m.PutU16(6, 0x12345);  // only the low 16 bits
+    EXPECT_EQ(m.GetU16(6), 0x2345);
+    EXPECT_THROW(m.GetU16(7), std::out_of_range);
+    EXPECT_THROW(m.PutU16(7, 0xABCD), std::out_of_range);
+    EXPECT_THROW(m.PutString(6, 86, "Hello"), std::out_of_range);
+    EXPECT_THROW(m.GetString(6, 86), std::out_of_range);  // no terminator before the end
+    EXPECT_EQ(m.Length(), 8u);
+}
 
 template <typename Message, typename Reader>
 void ExpectRoundTrip(const Message& sent, Reader read, MessageType type, std::size_t size) {
@@ -36,6 +57,12 @@ TEST(Messages, EveryReaderReadsWhatItsBuilderWroteAndNothingOneByteShort) {
     ExpectRoundTrip(wire::TowerEntered{k80}, wire::ReadTowerEntered, MessageType::TowerEntered, 86);
     ExpectRoundTrip(wire::ServerNotice{k80}, wire::ReadServerNotice, MessageType::ServerNotice, 86);
     ExpectRoundTrip(wire::Hello{}, wire::ReadHello, MessageType::Hello, 6);
+    // Longer texts are cut to their slots; a short one needs only the bytes
+    // up to its zero ("Go": 9 of the 86).
+    EXPECT_EQ(wire::ReadChat(wire::Build(wire::Chat{k80 + "n", k240 + "c"}).Bytes()), (wire::Chat{k80, k240}));
+    const MessageBuffer call = wire::Build(wire::Call{"Go"});
+    EXPECT_EQ(wire::ReadCall(call.Bytes().substr(0, 9)), (wire::Call{"Go"}));
+    EXPECT_EQ(wire::ReadCall(call.Bytes().substr(0, 8)), std::nullopt);
 
     // A strike is read as far as its length allows; missing fields go out as 0.
     const MessageBuffer strike = wire::Build(wire::Strike{5, 1, 65535, 300});
@@ -55,15 +82,6 @@ TEST(Messages, EveryReaderReadsWhatItsBuilderWroteAndNothingOneByteShort) {
     EXPECT_EQ(wire::ToMessageType(11), std::nullopt);
     EXPECT_EQ(wire::SizeFromClient(MessageType::ServerNotice), 0);
     EXPECT_EQ(wire::SizeFromServer(MessageType::StartTower), 0);
-}
-
-TEST(Messages, TextsAreCutToTheirSlotsAndShortOnesNeedOnlyTheirTerminator) {
-    const MessageBuffer chat = wire::Build(wire::Chat{std::string(90, 'n'), std::string(300, 'c')});
-    EXPECT_EQ(wire::ReadChat(chat.Bytes()), (wire::Chat{k80, k240}));
-    // A call of "Go" needs only the bytes up to its zero: 9 of the 86.
-    const MessageBuffer call = wire::Build(wire::Call{"Go"});
-    EXPECT_EQ(wire::ReadCall(call.Bytes().substr(0, 9)), (wire::Call{"Go"}));
-    EXPECT_EQ(wire::ReadCall(call.Bytes().substr(0, 8)), std::nullopt);
 }
 
 TEST(Framing, TheClientWaitsForEightBytesAndTheServerRefusesAnyLengthItCanNeverTake) {

@@ -9,7 +9,6 @@
 #include "platform/Process.h"
 #include "resources/ResourceIds.h"
 #include "tests/support/TestMessages.h"
-#include "tower/BellsDialog.h"
 
 namespace testsupport {
 
@@ -27,9 +26,9 @@ MessageBoxRecorder::~MessageBoxRecorder() { platform::SetMessageBoxHook(nullptr)
 
 DialogScript::DialogScript() {
     platform::Dialog::SetModalHook([this](platform::Dialog& dialog) {
-        const auto index = static_cast<std::size_t>(opened_++);
+        ++opened_;
         // A copy: the action may add actions.
-        const Action action = index < actions_.size() ? actions_[index] : [](platform::Dialog& d) { d.OnCancel(); };
+        const Action action = next_ < actions_.size() ? actions_[next_++] : [](platform::Dialog& d) { d.OnCancel(); };
         action(dialog);
     });
 }
@@ -45,8 +44,8 @@ std::unique_ptr<TowerWindow> OpenWindow(const Texts& arguments) {
     return window;
 }
 
-std::unique_ptr<TowerWindow> EnterTower(const Texts& arguments, DialogScript& script, const std::string& name,
-                                        const std::string& tower) {
+std::unique_ptr<TowerWindow> RealTowerTest::Enter(const std::string& name, const std::string& tower,
+                                                  std::string address) {
     script.Then(OnDialog<JoinTowerDialog>([name, tower](JoinTowerDialog& join) {
         join.userNameEdit.SetWindowText(name);
         int listed = -1;
@@ -57,7 +56,8 @@ std::unique_ptr<TowerWindow> EnterTower(const Texts& arguments, DialogScript& sc
         else join.towerListView.SetSelectionMark(listed);
         join.SendCommand(platform::IDOK);
     }));
-    std::unique_ptr<TowerWindow> window = OpenWindow(arguments);
+    if (address.empty()) address = "localhost:" + std::to_string(server.Port());
+    std::unique_ptr<TowerWindow> window = OpenWindow(Texts{"--server", address});
     const bool entered =
         WaitFor([&] { return window->session.currentTower == tower && window->session.ringers.FindRinger(name); });
     return entered ? std::move(window) : nullptr;
@@ -72,42 +72,10 @@ TestClient JoinAsTestClient(std::uint16_t port, const std::string& name) {
     return client;
 }
 
-int ColumnOf(const TowerWindow& window, int bell) {
-    for (int i = 0; i < kSlotCount; ++i)
-        if (window.session.slots[i].bell == bell) return i;
-    return -1;
-}
-
-Texts Rows(const TowerWindow& window) {
-    Texts rows;
-    const platform::ListView& list = window.ringerListView;
-    for (int row = 0; row < list.GetItemCount(); ++row)
-        rows.push_back(list.GetItemText(row, 0) + "|" + list.GetItemText(row, 1) + "|" + list.GetItemText(row, 2));
-    return rows;
-}
-
-bool ChooseEntry(platform::ComboBox& combo, const std::string& text) {
-    for (int i = 0; i < combo.GetCount(); ++i) {
-        if (combo.GetLBText(i) == text) {
-            combo.SetCurSel(i);
-            return true;
-        }
-    }
-    return false;
-}
-
 bool SaveScreenshot(QWidget* widget, const std::string& name) {
     const QString dir = QStringLiteral(TOLMER_SCREENSHOT_DIR);
     QDir().mkpath(dir);
     return widget && widget->grab().save(dir + "/" + QString::fromStdString(name) + ".png");
-}
-
-void RealTowerTest::Allocate(TowerWindow& window, const Texts& byBell) {
-    script.Then(OnDialog<BellsDialog>([byBell](BellsDialog& bells) {
-        for (std::size_t bell = 0; bell < byBell.size(); ++bell) ChooseEntry(*bells.bellCombos[bell], byBell[bell]);
-        bells.SendCommand(platform::IDOK);
-    }));
-    window.bellsButton.Click();
 }
 
 }  // namespace testsupport

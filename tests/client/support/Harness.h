@@ -53,6 +53,7 @@ public:
 
 private:
     std::vector<Action> actions_;
+    std::size_t next_ = 0;
     int opened_ = 0;
 };
 
@@ -77,20 +78,31 @@ std::unique_ptr<TowerWindow> OpenWindow(const Texts& arguments);
 inline std::unique_ptr<TowerWindow> OpenWindow(std::uint16_t port) {
     return OpenWindow(Texts{"--server", "localhost:" + std::to_string(port)});
 }
-// Opens a window that enters `tower` as `name` through the Start/Join
-// dialog, starting it when the server does not list it; nullptr when it
-// does not get in.
-std::unique_ptr<TowerWindow> EnterTower(const Texts& arguments, DialogScript& script, const std::string& name,
-                                        const std::string& tower);
 // A ringer without a window: a raw connection that has joined St Mary as `name`.
 TestClient JoinAsTestClient(std::uint16_t port, const std::string& name);
 
 // The column index of the bell in the window, or -1.
-int ColumnOf(const TowerWindow& window, int bell);
+inline int ColumnOf(const TowerWindow& window, int bell) {
+    for (int i = 0; i < kSlotCount; ++i)
+        if (window.session.slots[i].bell == bell) return i;
+    return -1;
+}
 // The ringers list from the top, "name|bells column|ping column" per row.
-Texts Rows(const TowerWindow& window);
+inline Texts Rows(const TowerWindow& window) {
+    Texts rows;
+    for (int row = 0; row < window.ringerListView.GetItemCount(); ++row) {
+        const auto cell = [&](int column) { return window.ringerListView.GetItemText(row, column); };
+        rows.push_back(cell(0) + "|" + cell(1) + "|" + cell(2));
+    }
+    return rows;
+}
 // Selects the entry whose shown text is `text`; false when there is none.
-bool ChooseEntry(platform::ComboBox& combo, const std::string& text);
+inline bool ChooseEntry(platform::ComboBox& combo, const std::string& text) {
+    int i = 0;
+    while (i < combo.GetCount() && combo.GetLBText(i) != text) ++i;
+    if (i < combo.GetCount()) combo.SetCurSel(i);
+    return i < combo.GetCount();
+}
 // Pumps events until the condition holds (5 s at most).
 inline bool WaitFor(const std::function<bool()>& condition) { return platform::PumpUntil(condition, 5000); }
 // Saves a picture of the window under the build folder's screenshots/ (the
@@ -121,11 +133,11 @@ private:
 class RealTowerTest : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server.Start(TOLMER_SERVER_BINARY)) << server.Error(); }
-    std::unique_ptr<TowerWindow> Enter(const std::string& name, const std::string& tower = "St Mary") {
-        return EnterTower({"--server", "localhost:" + std::to_string(server.Port())}, script, name, tower);
-    }
-    // The window's Bells dialog gives bell i + 1 to byBell[i], nobody conducting.
-    void Allocate(TowerWindow& window, const Texts& byBell);
+    // Opens a window on the server (or at `address`) that enters `tower` as
+    // `name` through the Start/Join dialog, starting it when the server does
+    // not list it; nullptr when it does not get in.
+    std::unique_ptr<TowerWindow> Enter(const std::string& name, const std::string& tower = "St Mary",
+                                       std::string address = "");
 
     ServerProcess server;
     MessageBoxRecorder boxes;
