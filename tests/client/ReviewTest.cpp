@@ -1,8 +1,6 @@
-// Ringing a touch and looking at its striking, as a band meets it: Ann rings
-// bells 1 and 2 by clicking them in her window; Ben (3, 4) and Cat (5, 6) are
-// scripted ringers whose strikes leave at set times through the real server,
-// Ben's bell 4 always 60 ms late; Cat misses bell 5 once. After a short
-// touch, a silence and a longer one, Ann opens the review.
+// Ringing a touch and looking at its striking, as a band meets it: Ann clicks bells 1 and 2 in her window; scripted
+// ringers Ben (3, 4) and Cat (5, 6) strike at set times through the real server, bell 4 always 60 ms late; Cat misses
+// bell 5 once. After a short touch, a silence and a longer one, Ann opens the review.
 #include <QImage>
 #include <algorithm>
 #include <chrono>
@@ -26,14 +24,6 @@ using namespace std::chrono;
 constexpr int kIntervalMs = 150, kLateMs = 60;
 constexpr int kToleranceMs = 20;  // loopback and a busy machine, sanitizers too
 
-// A cell of the figures table's row whose first cell is `who`.
-std::string FigureOf(const ReviewDialog& review, const std::string& who, int column) {
-    const platform::ListView& list = review.figuresList;
-    for (int row = 0; row < list.GetItemCount(); ++row)
-        if (list.GetItemText(row, 0) == who) return list.GetItemText(row, column);
-    return "none";
-}
-
 TEST_F(RealTowerTest, AfterATouchTheBandSeesItsStrikingStepsBetweenTouchesAndSavesIt) {
     const std::filesystem::path folder = std::filesystem::path(TOLMER_SCREENSHOT_DIR).parent_path() / "review-test";
     std::filesystem::remove_all(folder);
@@ -49,9 +39,8 @@ TEST_F(RealTowerTest, AfterATouchTheBandSeesItsStrikingStepsBetweenTouchesAndSav
     ann->bellsButton.Click();
     ASSERT_TRUE(WaitFor([&] { return ann->session.bellCount == 6 && Rows(*ann)[2] == "Cat|56|"; }));
 
-    // Rings rows of rounds at an even pace with an open handstroke lead, each
-    // bell's strokes alternating as every client has them; bell `missedBell`
-    // misses its blow in row `missedRow`. True once every blow is back.
+    // Rings rows of rounds at an even pace with an open handstroke lead, each bell's strokes alternating as every
+    // client has them; bell `missedBell` misses its blow in row `missedRow`. True once every blow is back.
     std::map<int, int> strokes;
     const auto ring = [&](int rows, int missedRow = -1, int missedBell = 0) {
         const auto start = steady_clock::now() + 100ms;
@@ -73,15 +62,16 @@ TEST_F(RealTowerTest, AfterATouchTheBandSeesItsStrikingStepsBetweenTouchesAndSav
     ASSERT_TRUE(ring(1));
     platform::PumpFor(duration_cast<milliseconds>(StrikeRecorder::kSilence).count() + 300);
     ASSERT_TRUE(ring(8, 5, 5));
-    ASSERT_EQ(ann->recorder.Touches().size(), 2u);
 
     script.Then(OnDialog<ReviewDialog>([&](ReviewDialog& review) {
         EXPECT_EQ(review.touchLabel.GetWindowText().substr(0, 13), "Touch 2 of 2,");
         EXPECT_EQ(review.bandFigures.GetWindowText().substr(0, 17), "8 rows (1 broken)");
         EXPECT_EQ(review.Shown().rows[5].missingBells, (std::vector<int>{5}));
-        // The figures are the analysis's (tests/review); here, that they reach the table.
-        EXPECT_EQ(FigureOf(review, "Ben", 1), "34");
-        EXPECT_NEAR(std::atoi(FigureOf(review, "Bell 4", 3).c_str()), kLateMs, kToleranceMs);
+        // The figures are the analysis's (tests/review); here, that they reach the table. Rows by ringer (Ann, Ben,
+        // Cat), then by bell: Ben's bells, bell 4's mean error.
+        const platform::ListView& figures = review.figuresList;
+        EXPECT_EQ(figures.GetItemText(1, 0) + " " + figures.GetItemText(1, 1), "Ben 34");
+        EXPECT_NEAR(std::atoi(figures.GetItemText(6, 3).c_str()), kLateMs, kToleranceMs);
         // Ann's own blows are ringed: her two bells in every row.
         int ringed = 0;
         for (const auto& item : review.chart.GetDrawing().items)

@@ -1,9 +1,7 @@
-// The recorder cuts what the session hears into touches at silences of more
-// than three seconds and keeps the latest five, their storage reused. The
-// analysis of made-up touches whose every blow's error is known: a band
-// rings rows of plain hunt on six at an even pace with an open handstroke
-// lead, its strokes as the client sends them (each bell's strikes alternate,
-// the first a handstroke), with errors, missed and doubled blows added.
+// The recorder cuts what the session hears into touches at silences of more than three seconds and keeps the latest
+// five. The analysis of made-up touches whose every blow's error is known: a band rings plain hunt on six at an even
+// pace with an open handstroke lead, its strokes as the client sends them (each bell's alternate, the first a
+// handstroke), with errors, missed and doubled blows added.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,22 +29,15 @@ TEST(StrikeRecorder, TouchesSplitAtSilencesAndTheLatestFiveAreKept) {
     hear(3000ms, "Ben");  // three seconds exactly: the same touch
     EXPECT_TRUE(recorder.Ringing(now + 3s));
     EXPECT_FALSE(recorder.Ringing(now + 3001ms));
-    hear(3001ms, "Cy");  // a longer silence: a new touch
-    ASSERT_EQ(recorder.Touches().size(), 2u);
-    EXPECT_EQ(recorder.Touches()[0]->ringers, (std::vector<std::string>{"Ann", "Ben"}));
-    EXPECT_DOUBLE_EQ(recorder.Touches()[0]->MsSinceStart(recorder.Touches()[0]->blows[1]), 3000);
-
-    for (int more = 0; more < 5; ++more) hear(4s, "Di");
+    for (int more = 0; more < 5; ++more) hear(3001ms, "Cy");  // a longer silence: a new touch each
     const auto kept = recorder.Touches();
     ASSERT_EQ(kept.size(), 5u);
-    EXPECT_EQ(kept.front()->startedAt, system_clock::time_point(hours(3)));
-    EXPECT_EQ(kept.back()->startedAt, system_clock::time_point(hours(7)));
-    EXPECT_EQ(kept.back()->ringers, (std::vector<std::string>{"Di"}));
+    EXPECT_EQ(kept.front()->startedAt, system_clock::time_point(hours(2)));
+    EXPECT_EQ(kept.back()->ringers, (std::vector<std::string>{"Cy"}));
     EXPECT_EQ(kept.back()->blows.size(), 1u);
 }
 
-constexpr int kBells = 6, kRows = 24;
-constexpr double kIntervalMs = 200;
+constexpr int kBells = 6, kRows = 24, kIntervalMs = 200;
 
 struct Band {
     double gapBlows = 1;  // the handstroke gap, in intervals
@@ -98,9 +89,8 @@ struct Band {
 
 const Band kLateBen{.errorMs = [](int row, int bell) { return bell == 4 ? (row % 2 == 0 ? 60.0 : 20.0) : 0.0; },
                     .ringer = [](int, int bell) { return bell == 4 ? "Ben" : "Ann"; }};
-// Bell 2 is late in every row and is not taken for early in the place of
-// bell 4, after it, when bell 4 misses in row 9; bell 2 misses when it leads
-// row 14; bell 5 strikes twice in row 19.
+// Bell 2 is late in every row and is not taken for early in the place of bell 4, after it, when bell 4 misses in row 9;
+// bell 2 misses when it leads row 14; bell 5 strikes twice in row 19.
 const Band kMissedAndDoubled{.errorMs = [](int, int bell) { return bell == 2 ? 110.0 : 0.0; },
                              .missed = {{9, 4}, {14, 2}},
                              .doubled = {{19, 5}}};
@@ -150,7 +140,6 @@ TEST(StrikingAnalysis, EveryBlowsErrorIsRecoveredWithin1MsAtItsPlaceAndBrokenRow
             EXPECT_EQ(row.stroke, r % 2 == 0 ? kHandstroke : kBackstroke);
         }
         EXPECT_EQ(broken, c.brokenRows);
-        EXPECT_EQ(analysis.pulls.size(), 12u);
         EXPECT_NEAR(analysis.band.intervalMs, 200, 1);
         EXPECT_NEAR(analysis.band.rmsErrorMs, std::sqrt(squares / counted), 1);
         EXPECT_DOUBLE_EQ(analysis.band.goodRowShare, c.goodRowShare);

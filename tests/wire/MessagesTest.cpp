@@ -1,10 +1,10 @@
-// The buffer under every message; every reader against every builder, at full
-// slot widths, and each reader on the same message one byte too short; the
-// framing rules of both sides.
+// The buffer under every message; every reader against every builder, at full slot widths, and each reader on the same
+// message one byte too short; the framing rules of both sides.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "net/Framing.h"
@@ -57,8 +57,7 @@ TEST(Messages, EveryReaderReadsWhatItsBuilderWroteAndNothingOneByteShort) {
     ExpectRoundTrip(wire::TowerEntered{k80}, wire::ReadTowerEntered, MessageType::TowerEntered, 86);
     ExpectRoundTrip(wire::ServerNotice{k80}, wire::ReadServerNotice, MessageType::ServerNotice, 86);
     ExpectRoundTrip(wire::Hello{}, wire::ReadHello, MessageType::Hello, 6);
-    // Longer texts are cut to their slots; a short one needs only the bytes
-    // up to its zero ("Go": 9 of the 86).
+    // Longer texts are cut to their slots; a short one needs only the bytes up to its zero ("Go": 9 of the 86).
     EXPECT_EQ(wire::ReadChat(wire::Build(wire::Chat{k80 + "n", k240 + "c"}).Bytes()), (wire::Chat{k80, k240}));
     const MessageBuffer call = wire::Build(wire::Call{"Go"});
     EXPECT_EQ(wire::ReadCall(call.Bytes().substr(0, 9)), (wire::Call{"Go"}));
@@ -87,13 +86,8 @@ TEST(Messages, EveryReaderReadsWhatItsBuilderWroteAndNothingOneByteShort) {
 TEST(Framing, TheClientWaitsForEightBytesAndTheServerRefusesAnyLengthItCanNeverTake) {
     const std::string hello(wire::Build(wire::Hello{}).Bytes()), call(wire::Build(wire::Call{"Go"}).Bytes());
     const std::string chat(wire::Build(wire::Chat{"Ann", "hi"}).Bytes());  // the longest a client sends
-    struct Case {
-        std::string stream;
-        wire::FrameRules rules;
-        std::vector<std::size_t> lengths;
-        bool invalid;
-    };
-    const Case cases[] = {
+    // The stream, the side, the lengths of the whole messages handed out, whether it stopped at an invalid length.
+    const std::tuple<std::string, wire::FrameRules, std::vector<std::size_t>, bool> cases[] = {
         {hello, wire::kFromServer, {}, false},  // a lone 6-byte message waits for 8 bytes
         {hello + call, wire::kFromServer, {6, 86}, false},
         {(hello + call).substr(0, 50), wire::kFromServer, {6}, false},
@@ -102,12 +96,11 @@ TEST(Framing, TheClientWaitsForEightBytesAndTheServerRefusesAnyLengthItCanNeverT
         {chat.substr(0, 1), wire::kFromClient, {}, false},
         {std::string("\x47\x01", 2), wire::kFromClient, {}, true},  // 327: as soon as its two bytes are there
     };
-    for (const Case& c : cases) {
+    for (const auto& [stream, rules, wholeLengths, invalid] : cases) {
         std::vector<std::size_t> lengths;
-        const auto run =
-            wire::ForEachFrame(c.stream, c.rules, [&](std::string_view m) { lengths.push_back(m.size()); });
-        EXPECT_EQ(lengths, c.lengths) << c.stream.size() << " bytes";
-        EXPECT_EQ(run.invalid, c.invalid) << c.stream.size() << " bytes";
+        const auto run = wire::ForEachFrame(stream, rules, [&](std::string_view m) { lengths.push_back(m.size()); });
+        EXPECT_EQ(lengths, wholeLengths) << stream.size() << " bytes";
+        EXPECT_EQ(run.invalid, invalid) << stream.size() << " bytes";
     }
 }
 

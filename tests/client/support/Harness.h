@@ -1,6 +1,5 @@
-// Drives real main windows offscreen against a real tolmer-server (or a
-// scripted peer): records message boxes, acts on modal dialogs as they
-// open, and reads what the windows show.
+// Drives real main windows offscreen against a real tolmer-server (or a scripted peer): records message boxes, acts on
+// modal dialogs as they open, and reads what the windows show.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +14,7 @@
 
 #include "app/TowerWindow.h"
 #include "platform/EventLoop.h"
+#include "platform/MessageBox.h"
 #include "platform/qt/QtAccess.h"
 #include "tests/support/ServerProcess.h"
 #include "tests/support/TestClient.h"
@@ -25,13 +25,12 @@ namespace testsupport {
 
 using Texts = std::vector<std::string>;
 
-// Records every message box while it lives and answers it OK. A box stays
-// "open" for boxMs while events are handled, as a real one would be (after
-// whileOpen has run), and the deepest nesting of boxes is kept.
+// Records every message box while it lives and answers it OK. A box stays "open" for boxMs while events are handled, as
+// a real one would be (after whileOpen has run), and the deepest nesting of boxes is kept.
 class MessageBoxRecorder {
 public:
     explicit MessageBoxRecorder(int boxMs = 0, std::function<void()> whileOpen = {});
-    ~MessageBoxRecorder();
+    ~MessageBoxRecorder() { platform::SetMessageBoxHook(nullptr); }
     const std::vector<std::string>& Texts() const { return texts_; }
     bool Saw(const std::string& text) const { return std::count(texts_.begin(), texts_.end(), text) > 0; }
     int DeepestNesting() const { return deepest_; }
@@ -41,13 +40,12 @@ private:
     int open_ = 0, deepest_ = 0;
 };
 
-// Acts on every modal dialog as it opens, in turn; a dialog with no action
-// left is cancelled.
+// Acts on every modal dialog as it opens, in turn; a dialog with no action left is cancelled.
 class DialogScript {
 public:
     using Action = std::function<void(platform::Dialog&)>;
     DialogScript();
-    ~DialogScript();
+    ~DialogScript() { platform::Dialog::SetModalHook(nullptr); }
     void Then(Action action) { actions_.push_back(std::move(action)); }
     int Opened() const { return opened_; }
 
@@ -57,8 +55,8 @@ private:
     int opened_ = 0;
 };
 
-// An action on a dialog of type D (the Start/Join dialog, the Bells dialog,
-// the review...); another dialog, or D left open, fails the test.
+// An action on a dialog of type D (the Start/Join dialog, the Bells dialog, the review...); another dialog, or D left
+// open, fails the test.
 template <typename D>
 DialogScript::Action OnDialog(std::function<void(D&)> body) {
     return [body = std::move(body)](platform::Dialog& dialog) {
@@ -72,8 +70,7 @@ DialogScript::Action OnDialog(std::function<void(D&)> body) {
     };
 }
 
-// A main window started with these arguments after the program's name, or
-// with "--server localhost:PORT".
+// A main window started with these arguments after the program's name, or with "--server localhost:PORT".
 std::unique_ptr<TowerWindow> OpenWindow(const Texts& arguments);
 inline std::unique_ptr<TowerWindow> OpenWindow(std::uint16_t port) {
     return OpenWindow(Texts{"--server", "localhost:" + std::to_string(port)});
@@ -105,12 +102,10 @@ inline bool ChooseEntry(platform::ComboBox& combo, const std::string& text) {
 }
 // Pumps events until the condition holds (5 s at most).
 inline bool WaitFor(const std::function<bool()>& condition) { return platform::PumpUntil(condition, 5000); }
-// Saves a picture of the window under the build folder's screenshots/ (the
-// README shows them).
+// Saves a picture of the window under the build folder's screenshots/ (the README shows them).
 bool SaveScreenshot(QWidget* widget, const std::string& name);
 
-// An environment variable set (or unset) while the object lives, and put
-// back as it was afterwards.
+// An environment variable set (or unset) while the object lives, and put back as it was afterwards.
 class ScopedVariable {
 public:
     ScopedVariable(const char* name, const char* value) : name_(name) {
@@ -128,14 +123,13 @@ private:
     std::optional<std::string> old_;
 };
 
-// A real tolmer-server on a free loopback port, with the boxes and the
-// dialogs of the windows under test in the test's hands.
+// A real tolmer-server on a free loopback port, with the boxes and the dialogs of the windows under test in the test's
+// hands.
 class RealTowerTest : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server.Start(TOLMER_SERVER_BINARY)) << server.Error(); }
-    // Opens a window on the server (or at `address`) that enters `tower` as
-    // `name` through the Start/Join dialog, starting it when the server does
-    // not list it; nullptr when it does not get in.
+    // Opens a window on the server (or at `address`) that enters `tower` as `name` through the Start/Join dialog,
+    // starting it when the server does not list it; nullptr when it does not get in.
     std::unique_ptr<TowerWindow> Enter(const std::string& name, const std::string& tower = "St Mary",
                                        std::string address = "");
 

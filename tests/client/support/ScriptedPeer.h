@@ -1,5 +1,5 @@
-// A scripted server for the client's tests: listens on a free loopback port,
-// accepts the client's one connection and exchanges raw bytes with it.
+// A scripted server for the client's tests: listens on a free loopback port, accepts the client's one connection and
+// exchanges raw bytes with it.
 #pragma once
 
 #include <fcntl.h>
@@ -18,10 +18,7 @@ namespace testsupport {
 class ScriptedPeer {
 public:
     ScriptedPeer() { ::fcntl(listener_.Native(), F_SETFL, O_NONBLOCK); }
-    ~ScriptedPeer() {
-        if (conn_ >= 0) ::close(conn_);
-    }
-
+    ~ScriptedPeer() { ::close(conn_); }
     std::uint16_t Port() const { return listener_.Port(); }
     // Whether the client has connected; accepts it when it is waiting.
     bool Accept() { return conn_ >= 0 || (conn_ = ::accept(listener_.Native(), nullptr, nullptr)) >= 0; }
@@ -38,8 +35,8 @@ public:
             bytes.append(block, static_cast<std::size_t>(n));
         return bytes;
     }
-    // The receive buffer of the listener (so of the connection it accepts
-    // next) and of the connection: a peer that stops reading fills up soon.
+    // The receive buffer of the listener (so of the connection it accepts next) and of the connection: a peer that
+    // stops reading fills up soon.
     void SetReceiveBuffer(int bytes) {
         for (const int fd : {listener_.Native(), conn_})
             if (fd >= 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
