@@ -1,8 +1,7 @@
 // A band's evening with the real server, as users meet it: Ann starts a tower on the server named in her settings file,
 // Ben joins after a refusal, Cy gives up; they chat, Ann calls and allocates the bells (Zoé's plain connection sends
-// her name in Latin-1: not UTF-8, legal on the wire), they ring, and losing the server ends every run. And a server
-// that misbehaves (a scripted peer): it floods the window, reads slowly, and at last sends a length no message can
-// have.
+// her name in Latin-1: not UTF-8, legal on the wire), they ring; losing the server ends every run. And a misbehaving
+// server (a scripted peer) that floods the window, reads slowly, and at last sends a length no message can have.
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -83,10 +82,8 @@ TEST_F(RealTowerTest, ABandJoinsChatsCallsAllocatesAndRingsUntilTheServerIsLost)
     ann->chatEntry.SetWindowText("Evening all");
     ann->sendButton.Click();
     const std::string chat = "Ann: Evening all\r\nBen: Hello\r\n";
-    ASSERT_TRUE(WaitFor([&] {
-        return ann->chatDisplay.GetWindowText() == chat && ben->chatDisplay.GetWindowText() == chat &&
-               Rows(*ben).size() == 3;
-    }));
+    ASSERT_TRUE(
+        WaitFor([&] { return ann->chatDisplay.GetWindowText() == chat && ben->chatDisplay.GetWindowText() == chat; }));
     ASSERT_TRUE(WaitFor([&] { return Rows(*ann).size() == 3 && Rows(*ben).size() == 3; }));
 
     // Ann gives message 7 a text; Bells makes her the conductor even when she cancels it, and then her key calls, for
@@ -216,7 +213,7 @@ TEST(MisbehavingServer, FloodsPileNoBoxesUpASlowReaderGetsEveryByteInOrderAndASh
     ASSERT_TRUE(receive(wire::hello::kSize + wire::startTower::kSize));
     EXPECT_EQ(script.Opened(), 1);
     EXPECT_EQ(boxes.DeepestNesting(), 1);
-    Texts texts = boxes.Texts();
+    const Texts texts = boxes.Texts();
     ASSERT_GT(texts.size(), 5u);
     EXPECT_EQ(Texts(texts.begin(), texts.begin() + 5),
               (Texts{"Notice 1", "Notice 2", "Notice 3", "Notice 4", "Notice 5"}));

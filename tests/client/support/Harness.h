@@ -63,7 +63,7 @@ DialogScript::Action OnDialog(std::function<void(D&)> body) {
         auto* wanted = dynamic_cast<D*>(&dialog);
         if (wanted) body(*wanted);
         if (dialog.IsRunning()) {
-            ADD_FAILURE() << (wanted ? "the dialog is still open" : "another dialog opened: ")
+            ADD_FAILURE() << (wanted ? "the dialog is still open: " : "another dialog opened: ")
                           << dialog.Template().caption;
             dialog.EndDialog(platform::IDCANCEL);
         }
