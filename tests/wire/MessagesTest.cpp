@@ -1,8 +1,10 @@
-// Every reader against every builder, at full slot widths, and each reader on
-// the same message one byte too short; the framing rules of both sides.
+// The buffer under every message; every reader against every builder, at full slot widths, and each reader on the same
+// message one byte too short; the framing rules of both sides.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "net/Framing.h"
@@ -10,103 +12,96 @@
 
 namespace {
 
+using wire::MessageType;
+
 // Texts that fill their slots: no terminator, so the last byte matters.
-const std::string k80(80, 'n');
-const std::string k80b(80, 'b');
-const std::string k240(240, 'c');
+const std::string k80(80, 'n'), k80b(80, 'b'), k240(240, 'c');
+
+TEST(MessageBuffer, CreateWritesTheHeaderOverZeroedBytesAndNothingIsReadOrWrittenPastTheEnd) {
+    MessageBuffer m(std::string_view("abc"));
+    EXPECT_THROW(m.Create(40000, 1, 1), std::length_error);  // lengths are signed 16-bit
+    EXPECT_EQ(m.Bytes(), "abc");                             // unchanged
+    EXPECT_THROW(m.Create(5, 1, 1), std::out_of_range);      // shorter than the header
+    m.Create(326, 6, 1);
+    EXPECT_EQ(m.Bytes().substr(0, 6), std::string_view("\x46\x01\x06\x00\x01\x00", 6));  // little-endian
+    EXPECT_EQ(m.Bytes().find_first_not_of('\0', 6), std::string_view::npos);
+
+    m.Create(8, 4, 1);
+    m.PutU16(6, 0x12345);  // only the low 16 bits
+    EXPECT_EQ(m.GetU16(6), 0x2345);
+    EXPECT_THROW(m.GetU16(7), std::out_of_range);
+    EXPECT_THROW(m.PutU16(7, 0xABCD), std::out_of_range);
+    EXPECT_THROW(m.PutString(6, 86, "Hello"), std::out_of_range);
+    EXPECT_THROW(m.GetString(6, 86), std::out_of_range);  // no terminator before the end
+    EXPECT_EQ(m.Length(), 8u);
+}
 
 template <typename Message, typename Reader>
-void ExpectRoundTrip(const Message& sent, Reader read, wire::MessageType type, int size) {
+void ExpectRoundTrip(const Message& sent, Reader read, MessageType type, std::size_t size) {
     const MessageBuffer built = wire::Build(sent);
-    ASSERT_EQ(built.Length(), static_cast<std::size_t>(size));
+    ASSERT_EQ(built.Length(), size);
     EXPECT_EQ(wire::TypeOf(built.Bytes()), wire::Number(type));
     EXPECT_EQ(built.GetU16(wire::kWordOffset), wire::kThirdWord);
     EXPECT_EQ(read(built.Bytes()), sent);
-    EXPECT_EQ(read(built.Bytes().substr(0, built.Length() - 1)), std::nullopt) << "one byte short";
+    EXPECT_EQ(read(built.Bytes().substr(0, size - 1)), std::nullopt) << "one byte short";
 }
 
-TEST(Messages, EveryReaderReadsWhatItsBuilderWrote) {
-    ExpectRoundTrip(wire::RingerInfo{12, k80, k80b, true}, wire::ReadRingerInfo, wire::MessageType::RingerInfo, 170);
-    ExpectRoundTrip(wire::Call{k80}, wire::ReadCall, wire::MessageType::Call, 86);
-    ExpectRoundTrip(wire::RingerLeft{k80}, wire::ReadRingerLeft, wire::MessageType::RingerLeft, 86);
-    ExpectRoundTrip(wire::Chat{k80, k240}, wire::ReadChat, wire::MessageType::Chat, 326);
-    ExpectRoundTrip(wire::TowerListEntry{-3, k80, k80b}, wire::ReadTowerListEntry, wire::MessageType::TowerListEntry,
-                    168);
-    ExpectRoundTrip(wire::StartTower{k80, k80b, k80}, wire::ReadStartTower, wire::MessageType::StartTower, 246);
-    ExpectRoundTrip(wire::JoinTower{k80, k80b}, wire::ReadJoinTower, wire::MessageType::JoinTower, 166);
-    ExpectRoundTrip(wire::TowerEntered{k80}, wire::ReadTowerEntered, wire::MessageType::TowerEntered, 86);
-    ExpectRoundTrip(wire::ServerNotice{k80}, wire::ReadServerNotice, wire::MessageType::ServerNotice, 86);
-    ExpectRoundTrip(wire::Hello{}, wire::ReadHello, wire::MessageType::Hello, 6);
-}
-
-TEST(Messages, TextsAreCutToTheirSlotsAndShortOnesNeedOnlyTheirTerminator) {
-    const MessageBuffer chat = wire::Build(wire::Chat{std::string(90, 'n'), std::string(300, 'c')});
-    const auto read = wire::ReadChat(chat.Bytes());
-    ASSERT_TRUE(read);
-    EXPECT_EQ(read->name, k80);
-    EXPECT_EQ(read->line, k240);
-
-    // A call of "Go" needs only the bytes up to its zero: 9 of the 86.
+TEST(Messages, EveryReaderReadsWhatItsBuilderWroteAndNothingOneByteShort) {
+    ExpectRoundTrip(wire::RingerInfo{12, k80, k80b, true}, wire::ReadRingerInfo, MessageType::RingerInfo, 170);
+    ExpectRoundTrip(wire::Call{k80}, wire::ReadCall, MessageType::Call, 86);
+    ExpectRoundTrip(wire::RingerLeft{k80}, wire::ReadRingerLeft, MessageType::RingerLeft, 86);
+    ExpectRoundTrip(wire::Chat{k80, k240}, wire::ReadChat, MessageType::Chat, 326);
+    ExpectRoundTrip(wire::TowerListEntry{-3, k80, k80b}, wire::ReadTowerListEntry, MessageType::TowerListEntry, 168);
+    ExpectRoundTrip(wire::StartTower{k80, k80b, k80}, wire::ReadStartTower, MessageType::StartTower, 246);
+    ExpectRoundTrip(wire::JoinTower{k80, k80b}, wire::ReadJoinTower, MessageType::JoinTower, 166);
+    ExpectRoundTrip(wire::TowerEntered{k80}, wire::ReadTowerEntered, MessageType::TowerEntered, 86);
+    ExpectRoundTrip(wire::ServerNotice{k80}, wire::ReadServerNotice, MessageType::ServerNotice, 86);
+    ExpectRoundTrip(wire::Hello{}, wire::ReadHello, MessageType::Hello, 6);
+    // Longer texts are cut to their slots; a short one needs only the bytes up to its zero ("Go": 9 of the 86).
+    EXPECT_EQ(wire::ReadChat(wire::Build(wire::Chat{k80 + "n", k240 + "c"}).Bytes()), (wire::Chat{k80, k240}));
     const MessageBuffer call = wire::Build(wire::Call{"Go"});
     EXPECT_EQ(wire::ReadCall(call.Bytes().substr(0, 9)), (wire::Call{"Go"}));
     EXPECT_EQ(wire::ReadCall(call.Bytes().substr(0, 8)), std::nullopt);
-}
 
-TEST(Messages, AStrikeIsReadAsFarAsItsLengthAllows) {
-    const wire::Strike full{5, 1, 65535, 300};
-    const MessageBuffer built = wire::Build(full);
-    const std::string_view bytes = built.Bytes();
-    ASSERT_EQ(bytes.size(), 14u);
-    EXPECT_EQ(wire::TypeOf(bytes), wire::strike::kType);
-    EXPECT_EQ(wire::ReadStrike(bytes), full);
-    EXPECT_EQ(wire::ReadStrike(bytes.substr(0, 13)), (wire::Strike{5, 1, 65535, std::nullopt}));
-    EXPECT_EQ(wire::ReadStrike(bytes.substr(0, 12)), (wire::Strike{5, 1, 65535, std::nullopt}));
-    EXPECT_EQ(wire::ReadStrike(bytes.substr(0, 11)), (wire::Strike{5, 1, std::nullopt, std::nullopt}));
-    EXPECT_EQ(wire::ReadStrike(bytes.substr(0, 10)), (wire::Strike{5, 1, std::nullopt, std::nullopt}));
-    EXPECT_EQ(wire::ReadStrike(bytes.substr(0, 9)), std::nullopt);
-    // Missing fields go out as 0.
+    // A strike is read as far as its length allows; missing fields go out as 0.
+    const MessageBuffer strike = wire::Build(wire::Strike{5, 1, 65535, 300});
+    EXPECT_EQ(wire::TypeOf(strike.Bytes()), wire::strike::kType);
+    const std::optional<std::uint16_t> none;
+    const std::pair<std::size_t, std::optional<wire::Strike>> byLength[] = {
+        {14, wire::Strike{5, 1, 65535, 300}},  {13, wire::Strike{5, 1, 65535, none}},
+        {12, wire::Strike{5, 1, 65535, none}}, {11, wire::Strike{5, 1, none, none}},
+        {10, wire::Strike{5, 1, none, none}},  {9, std::nullopt},
+    };
+    for (const auto& [length, read] : byLength)
+        EXPECT_EQ(wire::ReadStrike(strike.Bytes().substr(0, length)), read) << length << " bytes";
     EXPECT_EQ(wire::ReadStrike(wire::Build(wire::Strike{2, 0, {}, {}}).Bytes()), (wire::Strike{2, 0, 0, 0}));
-}
 
-TEST(Messages, TypeNumbersOutsideTheCatalogueHaveNoTypeAndEachSideHasItsOwnSizes) {
+    // Numbers outside the catalogue have no type; each side has its own sizes.
     EXPECT_EQ(wire::ToMessageType(0), std::nullopt);
     EXPECT_EQ(wire::ToMessageType(11), std::nullopt);
-    EXPECT_EQ(wire::SizeFromClient(wire::MessageType::ServerNotice), 0);
-    EXPECT_EQ(wire::SizeFromServer(wire::MessageType::StartTower), 0);
+    EXPECT_EQ(wire::SizeFromClient(MessageType::ServerNotice), 0);
+    EXPECT_EQ(wire::SizeFromServer(MessageType::StartTower), 0);
 }
 
-std::vector<std::size_t> Lengths(std::string_view stream, wire::FrameRules rules, bool& invalid) {
-    std::vector<std::size_t> lengths;
-    const auto run = wire::ForEachFrame(stream, rules, [&](std::string_view m) { lengths.push_back(m.size()); });
-    invalid = run.invalid;
-    return lengths;
-}
-
-TEST(Framing, TheClientWaitsForEightBytesAndRefusesALengthBelowTheHeader) {
-    const MessageBuffer hello = wire::Build(wire::Hello{});
-    bool invalid = false;
-    // A lone 6-byte message stays until 8 bytes are there.
-    EXPECT_TRUE(Lengths(hello.Bytes(), wire::kFromServer, invalid).empty());
-    const std::string two = std::string(hello.Bytes()) + std::string(wire::Build(wire::Call{"Go"}).Bytes());
-    EXPECT_EQ(Lengths(two, wire::kFromServer, invalid), (std::vector<std::size_t>{6, 86}));
-    EXPECT_FALSE(invalid);
-    EXPECT_EQ(Lengths(two.substr(0, 50), wire::kFromServer, invalid), (std::vector<std::size_t>{6}));
-
-    std::string bad(8, '\0');
-    bad[0] = 5;
-    EXPECT_TRUE(Lengths(bad, wire::kFromServer, invalid).empty());
-    EXPECT_TRUE(invalid);
-}
-
-TEST(Framing, TheServerRefusesALengthAboveTheLongestClientMessageAtOnce) {
-    bool invalid = false;
-    const std::string tooLong("\x47\x01", 2);  // 327, as soon as its two bytes are there
-    EXPECT_TRUE(Lengths(tooLong, wire::kFromClient, invalid).empty());
-    EXPECT_TRUE(invalid);
-    const std::string longest = std::string(wire::Build(wire::Chat{"Ann", "hi"}).Bytes());
-    EXPECT_EQ(Lengths(longest, wire::kFromClient, invalid), (std::vector<std::size_t>{326}));
-    EXPECT_FALSE(invalid);
-    EXPECT_EQ(wire::ScanFrame(longest.substr(0, 1), wire::kFromClient).status, wire::FrameStatus::Incomplete);
+TEST(Framing, TheClientWaitsForEightBytesAndTheServerRefusesAnyLengthItCanNeverTake) {
+    const std::string hello(wire::Build(wire::Hello{}).Bytes()), call(wire::Build(wire::Call{"Go"}).Bytes());
+    const std::string chat(wire::Build(wire::Chat{"Ann", "hi"}).Bytes());  // the longest a client sends
+    // The stream, the side, the lengths of the whole messages handed out, whether it stopped at an invalid length.
+    const std::tuple<std::string, wire::FrameRules, std::vector<std::size_t>, bool> cases[] = {
+        {hello, wire::kFromServer, {}, false},  // a lone 6-byte message waits for 8 bytes
+        {hello + call, wire::kFromServer, {6, 86}, false},
+        {(hello + call).substr(0, 50), wire::kFromServer, {6}, false},
+        {std::string("\x05\0\0\0\0\0\0\0", 8), wire::kFromServer, {}, true},  // shorter than a header
+        {chat, wire::kFromClient, {326}, false},
+        {chat.substr(0, 1), wire::kFromClient, {}, false},
+        {std::string("\x47\x01", 2), wire::kFromClient, {}, true},  // 327: as soon as its two bytes are there
+    };
+    for (const auto& [stream, rules, wholeLengths, invalid] : cases) {
+        std::vector<std::size_t> lengths;
+        const auto run = wire::ForEachFrame(stream, rules, [&](std::string_view m) { lengths.push_back(m.size()); });
+        EXPECT_EQ(lengths, wholeLengths) << stream.size() << " bytes";
+        EXPECT_EQ(run.invalid, invalid) << stream.size() << " bytes";
+    }
 }
 
 }  // namespace

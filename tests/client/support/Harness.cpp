@@ -1,14 +1,10 @@
 #include "tests/client/support/Harness.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QPixmap>
 #include <QWidget>
-#include <algorithm>
 
 #include "lobby/JoinTowerDialog.h"
-#include "platform/MessageBox.h"
 #include "platform/Process.h"
 #include "resources/ResourceIds.h"
 #include "tests/support/TestMessages.h"
@@ -25,27 +21,16 @@ MessageBoxRecorder::MessageBoxRecorder(int boxMs, std::function<void()> whileOpe
     });
 }
 
-MessageBoxRecorder::~MessageBoxRecorder() { platform::SetMessageBoxHook(nullptr); }
-
-bool MessageBoxRecorder::Saw(const std::string& text) const {
-    return std::find(texts_.begin(), texts_.end(), text) != texts_.end();
-}
-
 DialogScript::DialogScript() {
     platform::Dialog::SetModalHook([this](platform::Dialog& dialog) {
         ++opened_;
-        if (next_ < actions_.size()) {
-            const Action action = actions_[next_++];
-            action(dialog);
-        } else {
-            dialog.OnCancel();
-        }
+        // A copy: the action may add actions.
+        const Action action = next_ < actions_.size() ? actions_[next_++] : [](platform::Dialog& d) { d.OnCancel(); };
+        action(dialog);
     });
 }
 
-DialogScript::~DialogScript() { platform::Dialog::SetModalHook(nullptr); }
-
-std::unique_ptr<TowerWindow> OpenWindow(const std::vector<std::string>& arguments) {
+std::unique_ptr<TowerWindow> OpenWindow(const Texts& arguments) {
     std::string line = "tolmer";
     for (const std::string& argument : arguments) line += " " + argument;
     platform::SetCommandLine(line);
@@ -54,27 +39,20 @@ std::unique_ptr<TowerWindow> OpenWindow(const std::vector<std::string>& argument
     return window;
 }
 
-std::unique_ptr<TowerWindow> OpenWindow(std::uint16_t port) {
-    return OpenWindow({"--server", "localhost:" + std::to_string(port)});
-}
-
-std::unique_ptr<TowerWindow> EnterTower(const std::vector<std::string>& arguments, DialogScript& script,
-                                        const std::string& name, const std::string& tower) {
+std::unique_ptr<TowerWindow> RealTowerTest::Enter(const std::string& name, const std::string& tower,
+                                                  std::string address) {
     script.Then(OnDialog<JoinTowerDialog>([name, tower](JoinTowerDialog& join) {
         join.userNameEdit.SetWindowText(name);
         int listed = -1;
         for (int row = 0; row < join.towerListView.GetItemCount(); ++row)
             if (join.towerListView.GetItemText(row, 0) == tower) listed = row;
-        if (listed == -1) {
-            join.SendCommand(ids::IDC_START_RADIO);
-            join.towerNameEdit.SetWindowText(tower);
-        } else {
-            join.SendCommand(ids::IDC_JOIN_RADIO);
-            join.towerListView.SetSelectionMark(listed);
-        }
+        join.SendCommand(listed == -1 ? ids::IDC_START_RADIO : ids::IDC_JOIN_RADIO);
+        if (listed == -1) join.towerNameEdit.SetWindowText(tower);
+        else join.towerListView.SetSelectionMark(listed);
         join.SendCommand(platform::IDOK);
     }));
-    std::unique_ptr<TowerWindow> window = OpenWindow(arguments);
+    if (address.empty()) address = "localhost:" + std::to_string(server.Port());
+    std::unique_ptr<TowerWindow> window = OpenWindow(Texts{"--server", address});
     const bool entered =
         WaitFor([&] { return window->session.currentTower == tower && window->session.ringers.FindRinger(name); });
     return entered ? std::move(window) : nullptr;
@@ -82,38 +60,11 @@ std::unique_ptr<TowerWindow> EnterTower(const std::vector<std::string>& argument
 
 TestClient JoinAsTestClient(std::uint16_t port, const std::string& name) {
     TestClient client;
-    if (client.Connect(port)) {
-        client.Send(msg::Hello());
-        client.Send(msg::JoinTower("St Mary", name));
-    }
+    client.Connect(port);  // when it fails, so do the sends, and the test on the ringer's row
+    client.Send(msg::Hello());
+    client.Send(msg::JoinTower("St Mary", name));
     return client;
 }
-
-int ColumnOf(const TowerWindow& window, int bell) {
-    for (int i = 0; i < kSlotCount; ++i)
-        if (window.session.slots[i].bell == bell) return i;
-    return -1;
-}
-
-std::vector<std::string> Rows(const TowerWindow& window) {
-    std::vector<std::string> rows;
-    const platform::ListView& list = window.ringerListView;
-    for (int row = 0; row < list.GetItemCount(); ++row)
-        rows.push_back(list.GetItemText(row, 0) + "|" + list.GetItemText(row, 1) + "|" + list.GetItemText(row, 2));
-    return rows;
-}
-
-bool ChooseEntry(platform::ComboBox& combo, const std::string& text) {
-    for (int i = 0; i < combo.GetCount(); ++i) {
-        if (combo.GetLBText(i) == text) {
-            combo.SetCurSel(i);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool WaitFor(const std::function<bool()>& condition) { return platform::PumpUntil(condition, 5000); }
 
 bool SaveScreenshot(QWidget* widget, const std::string& name) {
     const QString dir = QStringLiteral(TOLMER_SCREENSHOT_DIR);
