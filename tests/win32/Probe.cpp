@@ -54,7 +54,10 @@ void PrintRows(HWND list, int id) {
     for (int row = 0; row < ListView_GetItemCount(list); ++row) {
         std::string line = "row " + std::to_string(id);
         for (int column = 0; column < columns; ++column) {
-            const LVITEMW local{.iSubItem = column, .pszText = remoteText, .cchTextMax = kChars};
+            LVITEMW local{};
+            local.iSubItem = column;
+            local.pszText = remoteText;
+            local.cchTextMax = kChars;
             WriteProcessMemory(process, item, &local, sizeof local, nullptr);
             std::wstring text(static_cast<std::size_t>(SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
                                                                     reinterpret_cast<LPARAM>(item))),
