@@ -27,11 +27,9 @@ SCALE_MEASURE=30
 RATE=0.5
 LINKS=(--link 5,5 --link 20,20 --link 40,40)
 
-command -v jq >/dev/null || {
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends jq
-}
+# jq reads the load tool's figures; the benchmark needs it, the build does not.
+source "$ROOT/scripts/deps.sh"
+tolmer_install_deps jq
 
 source "$ROOT/bench/common.sh"
 bench_build

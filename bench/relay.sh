@@ -38,14 +38,8 @@ MAX_RATE=64         # the stress search stops doubling here
 BISECT_STEPS=3
 
 # Redis and jq are needed here only, not by the build or the tests.
-need=()
-command -v redis-server >/dev/null || need+=(redis-server)
-command -v jq >/dev/null || need+=(jq)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+source "$ROOT/scripts/deps.sh"
+tolmer_install_deps redis-server jq
 
 source "$ROOT/bench/common.sh"
 bench_build

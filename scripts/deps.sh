@@ -1,5 +1,5 @@
 # Installs the Debian packages the build and the tests need, only those missing.
-# Sourced by run.sh, test.sh and tools/fuzz.sh.
+# Sourced by run.sh, test.sh, tools/fuzz.sh, the Windows tests and the benchmarks.
 
 # What building the client, the server and the bell sounds needs.
 TOLMER_PACKAGES=(
